@@ -1,0 +1,19 @@
+#include "FormTavermund.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavermund"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavermund"));
+    // One style everywhere, so that coloured buttons show their colour.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavermund.png")));
+
+    FormTavermund window;
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "LineSettings.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+// The serial communications component: the properties of a classic
+// event-driven serial control, over QSerialPort.
+//
+// Every failing operation throws CommError with its number. Received
+// characters raise OnComm with CommEvent 2 once RThreshold of them are
+// waiting; Input then hands them out InputLen at a time.
+//
+// A port that fails while open (the adapter unplugged, a hung-up tty) is
+// closed at once, so that a dead descriptor cannot keep the event loop
+// spinning on zero-byte reads; the next Output then fails and the caller
+// reports it.
+class MSComm : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ReceiveEvent = 2; // comEvReceive
+    static constexpr int InBufferSize = 1024;
+    static constexpr int OutBufferSize = 512;
+
+    explicit MSComm(QObject *parent = nullptr);
+    ~MSComm() override;
+
+    // Where com<n> links are looked up (the executable's folder).
+    void setLinkDirectory(const QString &directory);
+    QString linkDirectory() const { return m_linkDirectory; }
+
+    int CommPort() const { return m_commPort; }
+    void setCommPort(int port);
+
+    QString Settings() const { return m_settingsText; }
+    void setSettings(const QString &settings);
+
+    int Handshaking() const { return m_handshaking; }
+    void setHandshaking(int mode);
+
+    bool PortOpen() const;
+    void setPortOpen(bool open);
+
+    bool DTREnable() const { return m_dtr; }
+    void setDTREnable(bool enable);
+    bool RTSEnable() const { return m_rts; }
+    void setRTSEnable(bool enable);
+
+    int RThreshold() const { return m_rThreshold; }
+    void setRThreshold(int count);
+    int InputLen() const { return m_inputLen; }
+    void setInputLen(int count);
+
+    void setOutput(const QString &text);
+
+    int CommEvent() const { return m_commEvent; }
+    QString Input();
+    int InBufferCount() const;
+
+    // The device path of the open port, for messages and tests.
+    QString devicePath() const { return m_port.portName(); }
+    // The number of the failure that last closed the port by itself; 0 if none.
+    int lostError() const { return m_lostError; }
+
+signals:
+    void OnComm();
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void applyLineSettings();
+    void applyModemLines();
+    void closeNow();
+    [[noreturn]] void throwOpenError(const QString &path);
+
+    QSerialPort m_port;
+    QString m_linkDirectory;
+    int m_commPort = 1;
+    QString m_settingsText = QStringLiteral("9600,N,8,1");
+    LineSettings m_line;
+    int m_handshaking = 0;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_rThreshold = 0;
+    int m_inputLen = 0;
+    int m_commEvent = 0;
+    bool m_quiet = false; // our own calls report their failures themselves
+    bool m_lost = false;  // failed while open; the close is on its way
+    int m_lostError = 0;
+};

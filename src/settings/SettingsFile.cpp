@@ -1,0 +1,119 @@
+#include "SettingsFile.h"
+
+#include "FieldReader.h"
+#include "NumberReader.h"
+#include "TextCodec8.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+// A numeric field: its leading number, rounded half to even; text that is
+// not a number reads as 0. Out of the 16-bit range is an error.
+std::optional<std::int16_t> numberField(const QString &text)
+{
+    const std::optional<double> value = NumberReader::read(text);
+    if (!value)
+        return std::nullopt;
+    const double rounded = std::nearbyint(*value);
+    if (rounded < -32768.0 || rounded > 32767.0)
+        return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
+}
+
+QByteArray quoted(const QString &text)
+{
+    QString safe = text;
+    safe.replace(u'"', u'\'');
+    return '"' + TextCodec8::encode(safe) + '"';
+}
+
+} // namespace
+
+QString SettingsFile::pathFor(const QString &directory, const QString &executableName)
+{
+    return directory + QDir::separator() + executableName + QStringLiteral(".ini");
+}
+
+std::optional<SettingsValues> SettingsFile::read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Read one byte past the limit to tell a full-size file from a larger one,
+    // also for files whose size the system does not report (pipes, /proc).
+    const QByteArray bytes = file.read(MaxSize + 1);
+    if (bytes.size() > MaxSize)
+        return std::nullopt;
+    return parse(bytes);
+}
+
+std::optional<SettingsValues> SettingsFile::parse(const QByteArray &bytes)
+{
+    if (bytes.size() > MaxSize || bytes.contains('\0'))
+        return std::nullopt;
+    const QString text = TextCodec8::decode(bytes);
+    FieldReader reader(text);
+    std::optional<QString> fields[9];
+    for (auto &field : fields) {
+        field = reader.next();
+        if (!field)
+            return std::nullopt;
+    }
+
+    SettingsValues v;
+    const auto commPort = numberField(*fields[0]);
+    const auto sampleTime = numberField(*fields[3]);
+    if (!commPort || !sampleTime)
+        return std::nullopt;
+    v.commPort = *commPort;
+    v.baudRate = *fields[1];
+    v.deviceId = *fields[2];
+    v.sampleTime = *sampleTime;
+    v.ucAppName = *fields[4];
+    for (int i = 1; i <= 4; ++i)
+        v.tempNames[i] = *fields[4 + i];
+    return v;
+}
+
+QByteArray SettingsFile::serialize(const SettingsValues &v)
+{
+    QByteArray out;
+    out += QByteArray::number(v.commPort) + ',' + quoted(v.baudRate) + ',' + quoted(v.deviceId) + ','
+        + QByteArray::number(v.sampleTime) + ',' + quoted(v.ucAppName) + "\r\n";
+    out += quoted(v.tempNames[1]) + ',' + quoted(v.tempNames[2]) + ',' + quoted(v.tempNames[3]) + ','
+        + quoted(v.tempNames[4]) + "\r\n";
+    return out;
+}
+
+QString SettingsFile::write(const QString &path, const SettingsValues &values)
+{
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isWritable())
+        return QStringLiteral("the file is read-only");
+
+    // Unbuffered, so that every short write shows here: a buffered QSaveFile
+    // can flush a truncated file on a full disk and still commit it.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    const QByteArray bytes = serialize(values);
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0) {
+            const QString reason = n < 0 ? file.errorString() : QStringLiteral("the disk is full");
+            file.cancelWriting();
+            return reason;
+        }
+        written += n;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}

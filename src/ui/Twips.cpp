@@ -1,0 +1,8 @@
+#include "Twips.h"
+
+#include <cmath>
+
+int Twips::toPixels(int twips, double logicalDpi)
+{
+    return int(std::lround(twips * logicalDpi / PerInch));
+}

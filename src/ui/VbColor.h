@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+#include <cstdint>
+#include <optional>
+
+// Colours as the window's tables give them: &HBBGGRR, blue in the high
+// byte. A value with the high bit set names a system colour by its index
+// (&H8000000F button face, &H8000000D highlight, &H80000003 inactive title
+// bar); those come from the palette, so they follow the desktop theme.
+class VbColor
+{
+public:
+    static constexpr std::uint32_t ButtonFace = 0x8000000F;
+    static constexpr std::uint32_t Highlight = 0x8000000D;
+    static constexpr std::uint32_t InactiveTitleBar = 0x80000003;
+
+    static bool isSystem(std::uint32_t value) { return (value & 0x80000000u) != 0; }
+
+    // The palette role standing for a system colour index, if there is one.
+    static std::optional<QPalette::ColorRole> systemRole(int index);
+
+    static QColor toQColor(std::uint32_t value, const QPalette &palette);
+    // Back to &HBBGGRR (system colours are resolved, so the result is RGB).
+    static std::uint32_t fromQColor(const QColor &color);
+};

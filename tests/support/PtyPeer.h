@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QSocketNotifier;
+
+// The far end of a pseudo-terminal: plays the device for a test.
+//
+// The tool opens the slave side (through a com<n> link); the test reads and
+// writes the master. Everything the tool sends is collected with its
+// arrival time while the Qt event loop runs, so tests can wait with
+// QTRY_COMPARE and check both the bytes and their timing.
+class PtyPeer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Chunk
+    {
+        qint64 ms; // since the peer was created
+        QByteArray bytes;
+    };
+
+    PtyPeer();
+    ~PtyPeer() override;
+
+    QString slavePath() const { return m_slavePath; }
+    // Makes `linkPath` a symbolic link to the slave, replacing an old one.
+    bool linkAs(const QString &linkPath) const;
+
+    void write(const QByteArray &bytes);
+    // The master side goes away: the tool sees a hang-up.
+    void hangUp();
+    bool isOpen() const { return m_master >= 0; }
+
+    QByteArray received() const { return m_received; }
+    const QList<Chunk> &chunks() const { return m_chunks; }
+    void clearReceived();
+    qint64 elapsedMs() const { return m_clock.elapsed(); }
+
+    // Arrival time of the first occurrence of `needle` after byte `from`,
+    // or -1.
+    qint64 arrivalOf(const QByteArray &needle, qsizetype from = 0) const;
+
+    // The slave is held open by someone (the tool's port is open).
+    bool slaveOpen() const;
+
+private:
+    void onReadable();
+
+    int m_master = -1;
+    QString m_slavePath;
+    QByteArray m_received;
+    QList<Chunk> m_chunks;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};

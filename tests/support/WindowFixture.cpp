@@ -1,0 +1,79 @@
+#include "WindowFixture.h"
+
+#include "ControlPainter.h"
+#include "VbColor.h"
+
+#include <QLabel>
+#include <QTest>
+
+WindowFixture::WindowFixture(const QByteArray &ini, int port, bool linkPort)
+{
+    if (!ini.isEmpty())
+        m_dir.writeIni(ini);
+    if (linkPort && !m_peer.linkAs(m_dir.linkPath(port)))
+        qFatal("cannot link %s", qPrintable(m_dir.linkPath(port)));
+}
+
+WindowFixture::~WindowFixture()
+{
+    m_form.reset();
+}
+
+FormTavermund &WindowFixture::start()
+{
+    FormOptions options;
+    options.executable = m_dir.executable();
+    options.messageBox = [this](const MessageBox::Request &request) {
+        asked.append(request);
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        const int buttons = request.style & 0x0F;
+        if (buttons == MessageBox::YesNoCancel || buttons == MessageBox::OkCancel || buttons == MessageBox::RetryCancel)
+            return int(MessageBox::Cancel);
+        return buttons == MessageBox::YesNo ? int(MessageBox::Yes) : int(MessageBox::Ok);
+    };
+    m_form = std::make_unique<FormTavermund>(options);
+    m_form->Form_Load();
+    m_form->show();
+    return *m_form;
+}
+
+QString WindowFixture::status() const
+{
+    return m_form->ui.lblStatus->text();
+}
+
+std::uint32_t WindowFixture::statusBack() const
+{
+    return ControlPainter::backColorValue(m_form->ui.lblStatus);
+}
+
+std::uint32_t WindowFixture::statusPixel() const
+{
+    const QImage image = m_form->ui.lblStatus->grab().toImage();
+    return VbColor::fromQColor(image.pixelColor(3, image.height() / 2));
+}
+
+bool WindowFixture::discover(int timeoutMs)
+{
+    const QByteArray request = "\r" + m_form->st.deviceId.toLatin1() + "BS?\r";
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_peer.received().contains(request)) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    m_peer.write(m_form->st.deviceId.toLatin1() + "BSok\r");
+    while (m_form->Timer1.Enabled()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QWidget *WindowFixture::widget(const QString &name) const
+{
+    return m_form->findChild<QWidget *>(name);
+}

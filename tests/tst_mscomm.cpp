@@ -1,0 +1,255 @@
+// The serial component against real pseudo-terminals.
+
+#include "CommError.h"
+#include "MSComm.h"
+#include "PortLocator.h"
+#include "PtyPeer.h"
+#include "TempExeDir.h"
+
+#include <QFile>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <ctime>
+#include <functional>
+
+namespace {
+
+int errorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const CommError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+class TestMSComm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void settingsString_data();
+    void settingsString();
+    void portNumberRange();
+    void locatesComLinks();
+    void openWriteReceive();
+    void staleInputIsCleared();
+    void modemLinesOnPtyAreNoError();
+    void missingDevice();
+    void busyDevice();
+    void outputWhileClosed();
+    void hangUpClosesWithoutSpinning();
+};
+
+void TestMSComm::settingsString_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("N") << "9600,N,8,1" << true;
+    QTest::newRow("n") << "9600,n,8,1" << true;
+    QTest::newRow("even 7 2") << "19200,e,7,2" << true;
+    QTest::newRow("one and a half") << "115200,O,5,1.5" << true;
+    QTest::newRow("mark space") << "300,M,8,1" << true;
+    QTest::newRow("letters") << "abc,N,8,1" << false;
+    QTest::newRow("empty baud") << ",N,8,1" << false;
+    QTest::newRow("zero baud") << "0,N,8,1" << false;
+    QTest::newRow("blank") << " 9600,N,8,1" << false;
+    QTest::newRow("bad parity") << "9600,X,8,1" << false;
+    QTest::newRow("bad data") << "9600,N,9,1" << false;
+    QTest::newRow("bad stop") << "9600,N,8,3" << false;
+    QTest::newRow("three fields") << "9600,N,8" << false;
+    QTest::newRow("five fields") << "9600,N,8,1,1" << false;
+    QTest::newRow("fraction") << "9600.5,N,8,1" << false;
+}
+
+void TestMSComm::settingsString()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    MSComm comm;
+    const int error = errorOf([&] { comm.setSettings(text); });
+    QCOMPARE(error, ok ? 0 : int(CommError::InvalidPropertyValue));
+    QCOMPARE(comm.Settings(), ok ? text : QStringLiteral("9600,N,8,1"));
+}
+
+void TestMSComm::portNumberRange()
+{
+    MSComm comm;
+    QCOMPARE(errorOf([&] { comm.setCommPort(0); }), int(CommError::InvalidPortNumber));
+    QCOMPARE(errorOf([&] { comm.setCommPort(-1); }), int(CommError::InvalidPortNumber));
+    QCOMPARE(errorOf([&] { comm.setCommPort(256); }), int(CommError::InvalidPortNumber));
+    QCOMPARE(comm.CommPort(), 1);
+    QCOMPARE(errorOf([&] { comm.setCommPort(255); }), 0);
+    QCOMPARE(comm.CommPort(), 255);
+}
+
+void TestMSComm::locatesComLinks()
+{
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(3)));
+    const auto linked = PortLocator::locate(3, dir.path());
+    QCOMPARE(linked.path, peer.slavePath());
+    QCOMPARE(linked.linkPath, dir.linkPath(3));
+    // A chain of links (as /dev/serial/by-id gives) ends at the device.
+    QVERIFY(QFile::link(dir.linkPath(3), dir.linkPath(4)));
+    QCOMPARE(PortLocator::locate(4, dir.path()).path, peer.slavePath());
+    // Without a link, port n is the n-th built-in serial port.
+    QCOMPARE(PortLocator::locate(1, dir.path()).path, QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(PortLocator::locate(12, dir.path()).path, QStringLiteral("/dev/ttyS11"));
+}
+
+void TestMSComm::openWriteReceive()
+{
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(2)));
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    comm.setCommPort(2);
+    comm.setSettings("9600,n,8,1");
+    comm.setRThreshold(1);
+    comm.setInputLen(1);
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), 0);
+    QVERIFY(comm.PortOpen());
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::PortAlreadyOpen));
+
+    comm.setOutput(QStringLiteral("\r1BS?\r"));
+    QTRY_COMPARE(peer.received(), QByteArray("\r1BS?\r"));
+
+    QSignalSpy onComm(&comm, &MSComm::OnComm);
+    peer.write("ab\xE9\r");
+    QTRY_VERIFY(onComm.count() >= 1);
+    QCOMPARE(comm.CommEvent(), MSComm::ReceiveEvent);
+    QTRY_COMPARE(comm.InBufferCount(), 4);
+    QCOMPARE(comm.Input(), QStringLiteral("a"));
+    QCOMPARE(comm.InBufferCount(), 3);
+    comm.setInputLen(0);
+    QCOMPARE(comm.Input(), QString::fromLatin1("b\xE9\r"));
+    QCOMPARE(comm.InBufferCount(), 0);
+    QCOMPARE(comm.Input(), QString());
+
+    comm.setPortOpen(false);
+    QVERIFY(!comm.PortOpen());
+    QTRY_VERIFY(!peer.slaveOpen());
+}
+
+void TestMSComm::staleInputIsCleared()
+{
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(1)));
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    comm.setRThreshold(1);
+    // Open once so the pty accepts input, leave, and let the "device" talk
+    // while nobody listens.
+    comm.setPortOpen(true);
+    comm.setPortOpen(false);
+    peer.write("stale\r");
+    QTest::qWait(50);
+    QSignalSpy onComm(&comm, &MSComm::OnComm);
+    comm.setPortOpen(true);
+    QTest::qWait(200);
+    QCOMPARE(onComm.count(), 0);
+    QCOMPARE(comm.InBufferCount(), 0);
+    peer.write("x");
+    QTRY_COMPARE(onComm.count(), 1);
+    QCOMPARE(comm.Input(), QStringLiteral("x"));
+}
+
+void TestMSComm::modemLinesOnPtyAreNoError()
+{
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(1)));
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    comm.setPortOpen(true);
+    QCOMPARE(errorOf([&] {
+                 comm.setDTREnable(false);
+                 comm.setRTSEnable(false);
+                 comm.setDTREnable(true);
+                 comm.setHandshaking(0);
+             }),
+             0);
+    QTest::qWait(100);
+    QVERIFY2(comm.PortOpen(), "a refused modem-line ioctl must not close the port");
+    comm.setOutput("ok");
+    QTRY_COMPARE(peer.received(), QByteArray("ok"));
+}
+
+void TestMSComm::missingDevice()
+{
+    TempExeDir dir;
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    {
+        PtyPeer peer;
+        QVERIFY(peer.linkAs(dir.linkPath(5)));
+    } // the pty is gone; the link dangles, as after unplugging
+    comm.setCommPort(5);
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::InvalidPortNumber));
+    comm.setCommPort(200); // no link, and no /dev/ttyS199
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::InvalidPortNumber));
+    QVERIFY(!comm.PortOpen());
+}
+
+void TestMSComm::busyDevice()
+{
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(1)));
+    QSerialPort other(peer.slavePath());
+    QVERIFY(other.open(QIODevice::ReadWrite)); // another program holds it
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::PortAlreadyOpen));
+    QVERIFY(!comm.PortOpen());
+    other.close();
+    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), 0);
+}
+
+void TestMSComm::outputWhileClosed()
+{
+    MSComm comm;
+    QCOMPARE(errorOf([&] { comm.setOutput("1SV1\r"); }), int(CommError::PortNotOpen));
+}
+
+void TestMSComm::hangUpClosesWithoutSpinning()
+{
+    TempExeDir dir;
+    auto peer = std::make_unique<PtyPeer>();
+    QVERIFY(peer->linkAs(dir.linkPath(1)));
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    comm.setRThreshold(1);
+    comm.setPortOpen(true);
+    peer->write("partial");
+    QTest::qWait(50);
+    peer.reset(); // the adapter is unplugged
+    QTRY_VERIFY_WITH_TIMEOUT(!comm.PortOpen(), 3000);
+    QVERIFY(comm.lostError() != 0);
+
+    const double before = cpuSeconds();
+    QTest::qWait(2000);
+    const double used = cpuSeconds() - before;
+    QVERIFY2(used < 0.2, qPrintable(QStringLiteral("%1 s of CPU in 2 s after the hang-up").arg(used)));
+
+    QVERIFY(errorOf([&] { comm.setOutput("1PV1\r"); }) != 0);
+}
+
+QTEST_GUILESS_MAIN(TestMSComm)
+#include "tst_mscomm.moc"
