@@ -2,6 +2,7 @@
 // request's timing and bytes, the retries, "No response!", port errors, and
 // a device that is unplugged.
 
+#include "CpuTime.h"
 #include "VbColor.h"
 #include "WindowFixture.h"
 
@@ -10,16 +11,8 @@
 #include <QSerialPort>
 #include <QTest>
 
-#include <ctime>
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 const QByteArray Search1 = QByteArray::fromHex("0d3142533f0d");
 

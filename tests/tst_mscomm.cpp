@@ -1,6 +1,7 @@
 // The serial component against real pseudo-terminals.
 
 #include "CommError.h"
+#include "CpuTime.h"
 #include "MSComm.h"
 #include "PortLocator.h"
 #include "PtyPeer.h"
@@ -11,7 +12,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -24,13 +24,6 @@ int errorOf(const std::function<void()> &operation)
         return e.number();
     }
     return 0;
-}
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The window toolkit services: timers, the event pump, colours, twips,
 // fonts, the executable's name and the message box.
 
+#include "CpuTime.h"
 #include "EventPump.h"
 #include "Executable.h"
 #include "FontResolver.h"
@@ -16,18 +17,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include <ctime>
 
 using namespace std::chrono_literals;
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 // Answers the next modal box by pressing `key` once it is up.
 void pressInNextBox(int key, int delayMs = 100)

@@ -60,6 +60,7 @@ private slots:
     void unconvertibleComEntryKeepsPanel();
     void failedWriteKeepsOldFileAndPanel();
     void copyUnderAnotherName();
+    void icon();
     void exitBox_data();
     void exitBox();
 };
@@ -423,6 +424,16 @@ void TestWindow::copyUnderAnotherName()
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Bench2"));
     QCOMPARE(f.st.settingsPath, dir.path() + QStringLiteral("/Bench2.ini"));
     QCOMPARE(f.st.commPort, std::int16_t(4));
+}
+
+void TestWindow::icon()
+{
+    WindowFixture fx;
+    FormTavermund &f = fx.start();
+    QVERIFY(f.windowIcon().availableSizes().contains(QSize(32, 32)));
+    const QImage picture(QStringLiteral(":/icons/tavermund.png"));
+    QCOMPARE(picture.size(), QSize(32, 32));
+    QVERIFY2(!picture.hasAlphaChannel(), "24-bit colour, no transparent pixels");
 }
 
 void TestWindow::exitBox_data()

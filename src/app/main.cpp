@@ -1,7 +1,6 @@
 #include "FormTavermund.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -10,7 +9,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("tavermund"));
     // One style everywhere, so that coloured buttons show their colour.
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavermund.png")));
+    QApplication::setWindowIcon(FormTavermund::icon());
 
     FormTavermund window;
     window.Form_Load();

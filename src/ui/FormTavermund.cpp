@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -39,6 +40,7 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
 {
     setObjectName(QStringLiteral("FormTavermund"));
     setWindowTitle(QStringLiteral("Form2"));
+    setWindowIcon(icon());
     if (!m_options.messageBox)
         m_options.messageBox = MessageBox::modal(this);
 
@@ -68,6 +70,13 @@ FormTavermund::~FormTavermund()
     TimerCom.setEnabled(false);
     Timer2.setEnabled(false);
     StTimer.setEnabled(false);
+}
+
+QIcon FormTavermund::icon()
+{
+    // The resources live in a static library; make sure they are registered.
+    Q_INIT_RESOURCE(resources);
+    return QIcon(QStringLiteral(":/icons/tavermund.png"));
 }
 
 void FormTavermund::wire()

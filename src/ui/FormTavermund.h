@@ -29,6 +29,7 @@
 #include "SettingsPanel.h"
 #include "VbTimer.h"
 
+#include <QIcon>
 #include <QWidget>
 
 #include <cstdint>
@@ -56,6 +57,8 @@ public:
     void setStatusBack(std::uint32_t colour);
 
     int ask(const MessageBox::Request &request);
+    // The window's icon, 32 x 32, also the application's.
+    static QIcon icon();
     const Executable &executable() const { return m_options.executable; }
 
     SettingsPanel &settingsPanel() { return m_settings; }

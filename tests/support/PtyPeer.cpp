@@ -1,5 +1,6 @@
 #include "PtyPeer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -49,8 +50,10 @@ void PtyPeer::write(const QByteArray &bytes)
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno == EAGAIN) {
+            // The pty is full: let the tool (in this same event loop) read.
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             pollfd p{m_master, POLLOUT, 0};
-            ::poll(&p, 1, 50);
+            ::poll(&p, 1, 5);
         } else if (n < 0 && errno != EINTR) {
             break;
         }
@@ -59,7 +62,11 @@ void PtyPeer::write(const QByteArray &bytes)
 
 void PtyPeer::hangUp()
 {
-    m_notifier.reset();
+    if (m_notifier) {
+        // We may be inside the notifier's own signal.
+        m_notifier->setEnabled(false);
+        m_notifier.release()->deleteLater();
+    }
     if (m_master >= 0) {
         ::close(m_master);
         m_master = -1;
@@ -104,6 +111,9 @@ void PtyPeer::onReadable()
             const QByteArray bytes(buffer, n);
             m_received += bytes;
             m_chunks.append({m_clock.elapsed(), bytes});
+            emit bytesArrived();
+            if (m_master < 0)
+                return; // a handler hung up
             continue;
         }
         if (n < 0 && errno == EINTR)

@@ -51,6 +51,9 @@ public:
     // The slave is held open by someone (the tool's port is open).
     bool slaveOpen() const;
 
+signals:
+    void bytesArrived();
+
 private:
     void onReadable();
 

@@ -73,6 +73,16 @@ bool WindowFixture::discover(int timeoutMs)
     return true;
 }
 
+bool WindowFixture::discoverAndReadBack()
+{
+    const QByteArray query = m_form->st.deviceId.toLatin1() + "SV2\r";
+    if (!discover() || !QTest::qWaitFor([&] { return m_peer.received().contains(query); }, 4000))
+        return false;
+    QTest::qWait(150);
+    m_peer.clearReceived();
+    return true;
+}
+
 QWidget *WindowFixture::widget(const QString &name) const
 {
     return m_form->findChild<QWidget *>(name);

@@ -42,6 +42,9 @@ public:
     // Waits (running events) until the device is found: answers the search
     // request with the identification reply.
     bool discover(int timeoutMs = 8000);
+    // Discovers the device, waits until its read-back queries have gone out
+    // and forgets what was received so far.
+    bool discoverAndReadBack();
 
     QWidget *widget(const QString &name) const;
 

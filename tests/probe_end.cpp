@@ -1,0 +1,30 @@
+// A tiny program for tst_link_replies: the window answers the failed-send
+// box with No, which must end the process at once - exit code 0, no exit
+// box, and nothing after the send runs.
+
+#include "FormTavermund.h"
+#include "TempExeDir.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TempExeDir dir;
+    FormOptions options;
+    options.executable = dir.executable();
+    options.messageBox = [](const MessageBox::Request &request) {
+        std::printf("asked %d %s\n", request.style, qPrintable(request.title));
+        std::fflush(stdout);
+        return request.style == 35 ? int(MessageBox::Yes) : int(MessageBox::No);
+    };
+    FormTavermund form(options);
+    form.Form_Load();
+    form.show();
+    form.st.pendingCommand = QStringLiteral("1SV1=50");
+    form.sender().SendAction(); // the port was never opened: the send fails
+    std::printf("returned\n");
+    return 3;
+}
