@@ -7,7 +7,9 @@
 #include "WindowFixture.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSerialPort>
 #include <QTest>
 
@@ -31,6 +33,7 @@ private slots:
     void invalidPort();
     void busyPort();
     void unpluggedDeviceClosesThePortWithoutSpinning();
+    void unplugWhileEditingSettingsKeepsTheEntries();
 };
 
 void TestLinkSearch::initTestCase()
@@ -144,6 +147,10 @@ void TestLinkSearch::unpluggedDeviceClosesThePortWithoutSpinning()
     QTest::qWait(200);
     fx.peer().hangUp();
     QTRY_VERIFY_WITH_TIMEOUT(!f.MSComm1.PortOpen(), 3000);
+    // Told on the status line, and the search starts again by itself.
+    QVERIFY2(fx.status().startsWith(QStringLiteral("COM Port comm-error! ")), qPrintable(fx.status()));
+    QCOMPARE(fx.statusBack(), 0x8080FFu);
+    QVERIFY(f.Timer1.Enabled());
 
     const double before = cpuSeconds();
     QTest::qWait(2000);
@@ -151,11 +158,35 @@ void TestLinkSearch::unpluggedDeviceClosesThePortWithoutSpinning()
     QVERIFY2(used < 0.2, qPrintable(QStringLiteral("%1 s of CPU in 2 s after the hang-up").arg(used)));
     QVERIFY(f.isEnabled());
 
-    // The next command fails into the failed-send box.
+    // A command meanwhile fails into the failed-send box.
     f.st.pendingCommand = "1SV1";
     f.sender().SendAction();
     QCOMPARE(fx.asked.size(), 1);
     QCOMPARE(fx.asked[0].style, 276);
+
+    // Plugged back in under the same link: found again without a click.
+    PtyPeer replugged;
+    QVERIFY(replugged.linkAs(fx.dir().linkPath(1)));
+    QTRY_VERIFY_WITH_TIMEOUT(replugged.received().contains("\r1BS?\r"), 4000);
+    replugged.write("1BSok\r");
+    QTRY_COMPARE(fx.status(), QStringLiteral("Found: 1BSok"));
+    QVERIFY(!f.Timer1.Enabled());
+}
+
+void TestLinkSearch::unplugWhileEditingSettingsKeepsTheEntries()
+{
+    WindowFixture fx;
+    FormTavermund &f = fx.start();
+    QVERIFY(fx.discover());
+    f.settingsPanel().cmdSet_Click();
+    f.ui.txtSet1[2]->setText("19200");
+    fx.peer().hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(fx.status().startsWith(QStringLiteral("COM Port comm-error! ")), 3000);
+    QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
+    QVERIFY(f.ui.frmSet->isVisible());
+    f.settingsPanel().cmdExit_Click();
+    QVERIFY(fx.dir().readIni().startsWith("1,\"19200\""));
+    QVERIFY(f.Timer1.Enabled());
 }
 
 QTEST_MAIN(TestLinkSearch)

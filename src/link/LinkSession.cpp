@@ -8,6 +8,7 @@
 #include "ReplyParser.h"
 #include "VbColor.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -113,6 +114,26 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
     ResetFrequencyButtons();
     if (const int k = ReplyParser::frequencyButton(*reply.value))
         ControlPainter::setBackColor(f.ui.cmdFpwm[k], VbColor::Highlight);
+}
+
+void LinkSession::recoverLostDevice(int errorNumber)
+{
+    f.setEnabled(true);
+    f.StTimer.setEnabled(false);
+    f.st.pollCount = 0;
+    if (f.MSComm1.PortOpen())
+        f.MSComm1.setPortOpen(false);
+    // With the settings panel open, its SAVE-CLOSE restarts the link; a
+    // restart now would reload the panel over the operator's edits.
+    if (!f.ui.frmSet->isVisible())
+        f.RestartLink();
+    f.setStatusBack(LightRed);
+    f.setStatus(Protocol::portErrorStatus(errorNumber));
+}
+
+void LinkSession::MSComm1_PortLost(int errorNumber)
+{
+    recoverLostDevice(errorNumber);
 }
 
 void LinkSession::ResetFrequencyButtons()

@@ -22,6 +22,13 @@ public:
     void HandleReply(const LineAssembler::Line &line);
     void ResetFrequencyButtons();
 
+    // The device went away (unplugged adapter, failed poll): the window is
+    // enabled, the poll stops, the search starts again so the device is
+    // found once it is back, and the error stands on the status line until
+    // the next attempt.
+    void recoverLostDevice(int errorNumber);
+    void MSComm1_PortLost(int errorNumber);
+
 private:
     FormTavermund &f;
 };

@@ -270,8 +270,10 @@ void MSComm::onError(QSerialPort::SerialPortError error)
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (m_lost)
-                closeNow();
+            if (!m_lost)
+                return; // closed or reopened meanwhile
+            closeNow();
+            emit PortLost(m_lostError);
         },
         Qt::QueuedConnection);
 }

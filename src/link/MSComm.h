@@ -15,8 +15,8 @@
 //
 // A port that fails while open (the adapter unplugged, a hung-up tty) is
 // closed at once, so that a dead descriptor cannot keep the event loop
-// spinning on zero-byte reads; the next Output then fails and the caller
-// reports it.
+// spinning on zero-byte reads, and PortLost tells the owner; the next
+// Output fails until the port is opened again.
 class MSComm : public QObject
 {
     Q_OBJECT
@@ -68,6 +68,8 @@ public:
 
 signals:
     void OnComm();
+    // The open port failed by itself and has been closed; `number` says why.
+    void PortLost(int number);
 
 private:
     void onReadyRead();

@@ -12,12 +12,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::uint32_t LightRed = 0x8080FF;
-
-} // namespace
-
 PwmPanel::PwmPanel(FormTavermund &form)
     : f(form)
 {
@@ -97,18 +91,8 @@ void PwmPanel::StTimer_Timer()
     try {
         f.MSComm1.setOutput(Protocol::poll(f.st.deviceId) + Protocol::CR);
     } catch (const CommError &error) {
-        // The device has gone. Never leave the window disabled; stop
-        // polling and search again, so the device is found once it is back.
-        // The error stays on the status line until the next search
-        // attempt replaces it.
-        f.setEnabled(true);
-        f.StTimer.setEnabled(false);
-        f.st.pollCount = 0;
-        if (f.MSComm1.PortOpen())
-            f.MSComm1.setPortOpen(false);
-        f.RestartLink();
-        f.setStatusBack(LightRed);
-        f.setStatus(Protocol::portErrorStatus(error.number()));
+        // The device has gone. Never leave the window disabled.
+        f.link().recoverLostDevice(error.number());
         return;
     }
     f.sender().PacingDelay();

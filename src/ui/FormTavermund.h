@@ -75,6 +75,11 @@ public:
     VbTimer Timer2;
     VbTimer StTimer;
 
+signals:
+    // Every caption the status line is given, in order (for tests and
+    // anyone watching the link).
+    void statusShown(const QString &caption);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -1,0 +1,212 @@
+// Received bytes: line assembly and the reading of each reply line.
+//
+// The input is a small header and then the byte stream:
+//   flags            device ID length = flags % 3; bits 6 and 7 both set:
+//                    a long line first
+//   device ID        0 to 2 bytes
+//   seed A, seed B   drive the two chunkings of the stream
+//   fill, extra      only with a long line: the stream starts with 32639 + extra
+//                    copies of `fill`, to reach the line-length limit
+//                    without huge inputs
+// Missing header bytes read as 0.
+
+#include "FuzzCheck.h"
+#include "LineAssembler.h"
+#include "NumberReader.h"
+#include "Protocol.h"
+#include "ReplyParser.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype MaxLength = LineAssembler::MaxLength;
+
+struct Header
+{
+    QString deviceId;
+    std::uint8_t seeds[2] = {0, 0};
+    QByteArray stream;
+};
+
+Header split(const std::uint8_t *data, std::size_t size)
+{
+    std::size_t pos = 0;
+    const auto take = [&]() -> std::uint8_t { return pos < size ? data[pos++] : 0; };
+    Header h;
+    const std::uint8_t flags = take();
+    for (int i = 0; i < flags % 3; ++i)
+        h.deviceId += QChar(take());
+    h.seeds[0] = take();
+    h.seeds[1] = take();
+    if ((flags & 0xC0) == 0xC0) {
+        const char fill = char(take());
+        h.stream = QByteArray(MaxLength - 128 + take(), fill);
+    }
+    if (pos < size)
+        h.stream.append(reinterpret_cast<const char *>(data + pos), qsizetype(size - pos));
+    return h;
+}
+
+// Chunk sizes as the serial port might hand them over: mostly short reads,
+// now and then a long one. `state` is a xorshift generator.
+qsizetype nextChunk(std::uint32_t &state)
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    const qsizetype r = qsizetype(state >> 8);
+    return (state & 7) == 0 ? 1 + r % 40000 : 1 + r % 16;
+}
+
+using Lines = std::vector<LineAssembler::Line>;
+
+// Feeds the stream one chunk at a time, each chunk turned into characters
+// one byte per character as the serial component does.
+Lines assemble(const QByteArray &stream, std::uint8_t seed, QString *pendingAtEnd)
+{
+    LineAssembler assembler;
+    std::uint32_t state = 0x9E3779B9u ^ (std::uint32_t(seed) * 0x01000193u);
+    Lines lines;
+    for (qsizetype pos = 0; pos < stream.size();) {
+        const qsizetype n = std::min(nextChunk(state), stream.size() - pos);
+        const QString chunk = QString::fromLatin1(stream.constData() + pos, n);
+        for (QChar c : chunk) {
+            if (auto line = assembler.feed(c))
+                lines.push_back(std::move(*line));
+        }
+        pos += n;
+        FUZZ_CHECK(assembler.pending().size() <= MaxLength);
+        FUZZ_CHECK(!assembler.overflowed() || assembler.pending().size() == MaxLength);
+    }
+    *pendingAtEnd = assembler.pending();
+    FUZZ_CHECK(!pendingAtEnd->contains(u'\r') && !pendingAtEnd->contains(u'\n'));
+    return lines;
+}
+
+// The same lines, worked out directly from the bytes. `lengths` gets each
+// line's full length before the limit cut it, `pending` the unfinished rest.
+Lines expectedLines(const QByteArray &stream, std::vector<qsizetype> *lengths, QString *pending)
+{
+    Lines lines;
+    QByteArray current;
+    qsizetype length = 0;
+    for (char b : stream) {
+        if (b == '\n')
+            continue;
+        if (b == '\r') {
+            if (length > 0) {
+                lines.push_back({QString::fromLatin1(current), length > MaxLength});
+                lengths->push_back(length);
+            }
+            current.clear();
+            length = 0;
+            continue;
+        }
+        if (length < MaxLength)
+            current += b;
+        ++length;
+    }
+    *pending = QString::fromLatin1(current);
+    return lines;
+}
+
+bool sameLines(const Lines &a, const Lines &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].text != b[i].text || a[i].overflowed != b[i].overflowed)
+            return false;
+    }
+    return true;
+}
+
+// Whether `line` starts with `id` + `tail`, compared here one character at a
+// time so that the fuzzer sees the comparisons.
+bool startsWith(const QString &line, const QString &id, const char *tail)
+{
+    QString whole = id + QLatin1String(tail);
+    if (line.size() < whole.size())
+        return false;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (line[i] != whole[i])
+            return false;
+    }
+    return true;
+}
+
+void checkValue(float value)
+{
+    FUZZ_CHECK(std::isfinite(value));
+    const QString dot = NumberReader::formatGeneral(value, u'.');
+    const QString comma = NumberReader::formatGeneral(value, u',');
+    FUZZ_CHECK(dot.size() <= 13 && !dot.contains(u','));
+    FUZZ_CHECK(QString(dot).replace(u'.', u',') == comma);
+    // Seven significant digits read back to within rounding.
+    const std::optional<double> back = NumberReader::read(dot);
+    FUZZ_CHECK(back.has_value());
+    FUZZ_CHECK(std::fabs(*back - double(value)) <= 1e-6 * std::fabs(double(value)));
+
+    const int button = ReplyParser::frequencyButton(value);
+    FUZZ_CHECK(button >= 0 && button <= 7);
+    FUZZ_CHECK(button == 0 ? (value != std::round(value) || value < 1 || value > 7) : value == float(button));
+}
+
+void checkReply(const LineAssembler::Line &line, const QString &id)
+{
+    const ReplyParser::Outcome reply = ReplyParser::parse(line.text, line.overflowed, id);
+    FUZZ_CHECK(reply.tooLong == line.overflowed);
+    if (reply.tooLong) {
+        FUZZ_CHECK(!reply.identification && reply.kind == ReplyParser::Kind::Other && !reply.value);
+        return;
+    }
+    FUZZ_CHECK(reply.identification == (line.text.size() == id.size() + 4 && startsWith(line.text, id, "BSok")));
+
+    // A value reply's prefix is exactly five characters, so only a one-character
+    // ID matches, or an empty one on the bare line "SV1=" / "SV2=".
+    const bool fits = id.size() == 1 || (id.isEmpty() && line.text.size() == 4);
+    ReplyParser::Kind kind = ReplyParser::Kind::Other;
+    if (fits && startsWith(line.text, id, "SV1="))
+        kind = ReplyParser::Kind::Duty;
+    else if (fits && startsWith(line.text, id, "SV2="))
+        kind = ReplyParser::Kind::Frequency;
+    FUZZ_CHECK(reply.kind == kind);
+    if (kind == ReplyParser::Kind::Other || line.text.size() < 5)
+        FUZZ_CHECK(!reply.value);
+    if (reply.value)
+        checkValue(*reply.value);
+
+    const QString status = Protocol::receivedStatus(3, QStringLiteral("9600"), line.text);
+    FUZZ_CHECK(status.endsWith(line.text));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const Header h = split(data, size);
+
+    QString pendingA;
+    QString pendingB;
+    const Lines a = assemble(h.stream, h.seeds[0], &pendingA);
+    const Lines b = assemble(h.stream, h.seeds[1] ^ 0x5A, &pendingB);
+    std::vector<qsizetype> lengths;
+    QString pendingExpected;
+    const Lines expected = expectedLines(h.stream, &lengths, &pendingExpected);
+    FUZZ_CHECK(sameLines(a, b));
+    FUZZ_CHECK(pendingA == pendingB);
+    FUZZ_CHECK(sameLines(a, expected));
+    FUZZ_CHECK(pendingA == pendingExpected);
+
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const LineAssembler::Line &line = a[i];
+        FUZZ_CHECK(!line.text.isEmpty());
+        FUZZ_CHECK(line.text.size() <= MaxLength);
+        FUZZ_CHECK(!line.text.contains(u'\r') && !line.text.contains(u'\n'));
+        FUZZ_CHECK(line.overflowed == (lengths[i] > MaxLength));
+        checkReply(line, h.deviceId);
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+// A tiny program for tst_faults, run as an unprivileged user: the window
+// in the folder given, with a new caption typed and SAVE-CLOSE pressed.
+// Prints what the operator would see.
+
+#include "FormTavermund.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    FormOptions options;
+    options.executable = {QString::fromLocal8Bit(argv[1]), QStringLiteral("Tavermund")};
+    options.messageBox = [](const MessageBox::Request &request) {
+        std::printf("asked %d: %s\n", request.style, qPrintable(QString(request.prompt).replace('\n', ' ')));
+        return int(MessageBox::Ok);
+    };
+    FormTavermund form(options);
+    form.Form_Load();
+    form.show();
+    form.settingsPanel().cmdSet_Click();
+    form.ui.txtTempName[1]->setText(QStringLiteral("changed"));
+    form.settingsPanel().cmdExit_Click();
+    std::printf("panel %s\ncaption %s\n", form.ui.frmSet->isVisible() ? "open" : "closed",
+                qPrintable(form.ui.txtTempName[1]->text()));
+    return 0;
+}
