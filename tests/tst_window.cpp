@@ -1,10 +1,8 @@
-// The real window, offscreen: its controls, start-up state, the settings
-// panel round trip through a temporary executable folder, the exit box and
-// the help panel.
+// The real window, offscreen: its controls as designed, the start-up state,
+// colours as painted, fonts, keyboard order, the icon and the help panel.
 
 #include "ControlPainter.h"
 #include "FontResolver.h"
-#include "SettingsFile.h"
 #include "Twips.h"
 #include "VbColor.h"
 #include "WindowFixture.h"
@@ -18,12 +16,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
-
-const QByteArray DefaultsFile("1,\"9600\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n");
 
 int px(int twips)
 {
@@ -52,17 +46,7 @@ private slots:
     void tabOrder();
     void helpPanel();
     void helpOverSettings();
-    void saveDefaultsWritesExactBytes();
-    void handWrittenFileLoadsAndSavesQuoted();
-    void comEntryRoundsHalfToEven_data();
-    void comEntryRoundsHalfToEven();
-    void refusedSettingsFallBack();
-    void unconvertibleComEntryKeepsPanel();
-    void failedWriteKeepsOldFileAndPanel();
-    void copyUnderAnotherName();
     void icon();
-    void exitBox_data();
-    void exitBox();
 };
 
 void TestWindow::initTestCase()
@@ -142,23 +126,14 @@ void TestWindow::layout_data()
 
     QTest::newRow("status line") << "lblStatus" << "FormTavermund" << twipsRect(735, 105, 7275, 360) << "";
     QTest::newRow("Set") << "cmdSet" << "FormTavermund" << twipsRect(105, 105, 540, 360) << "Set";
-    QTest::newRow("Hlp") << "cmdHelp" << "FormTavermund" << twipsRect(105, 2880, 540, 330) << "Hlp";
     QTest::newRow("control panel") << "frmTemp(1)" << "FormTavermund" << twipsRect(105, 630, 7890, 2010) << "PV1:";
     QTest::newRow("duty display") << "lblTemp(1)" << "frmTemp(1)" << twipsRect(105, 315, 2010, 645) << "-";
     QTest::newRow("30.6") << "cmdFpwm7" << "cmdF2" << twipsRect(210, 1155, 855, 330) << "30.6";
-    QTest::newRow("980") << "cmdFpwm3" << "cmdF2" << twipsRect(2100, 315, 855, 330) << "980";
     QTest::newRow("Send") << "cmdSV01" << "Frame1" << twipsRect(105, 1050, 1065, 435) << "Send";
-    QTest::newRow("duty box") << "txtSV01" << "Frame1" << twipsRect(210, 315, 855, 285) << "10";
     QTest::newRow("settings panel") << "frmSet" << "FormTavermund" << twipsRect(120, 120, 7890, 3060) << "Settings:";
-    QTest::newRow("columns frame") << "Frame2" << "frmSet" << twipsRect(105, 210, 7365, 540)
-                                   << "COM:    Baud:        ID:           STime:      ucApp:";
     QTest::newRow("ucApp box") << "txtSet1(5)" << "Frame2" << twipsRect(2940, 210, 2010, 240) << "";
-    QTest::newRow("SAVE-CLOSE") << "cmdExit" << "frmSet" << twipsRect(5880, 2100, 1590, 435) << "SAVE-CLOSE";
-    QTest::newRow("caption box") << "txtTempName(1)" << "frmTempName(1)" << twipsRect(105, 210, 1380, 285) << "";
     QTest::newRow("help panel") << "frmHelp" << "FormTavermund" << twipsRect(120, 120, 7920, 3060) << "Help:";
-    QTest::newRow("Close") << "cmdCloseHelp" << "frmHelp" << twipsRect(6195, 2310, 1275, 360) << "Close";
     QTest::newRow("hidden INIT") << "cmdInicijalizacija" << "frmNevidi" << twipsRect(1155, 210, 750, 360) << "INIT";
-    QTest::newRow("hidden label 3") << "lblTempName(3)" << "frmTemp(3)" << twipsRect(105, 1155, 1695, 225) << "nc";
 }
 
 void TestWindow::layout()
@@ -280,152 +255,6 @@ void TestWindow::helpOverSettings()
     QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
 }
 
-void TestWindow::saveDefaultsWritesExactBytes()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    f.StTimer.setEnabled(true);
-    QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
-    QVERIFY(f.ui.frmSet->isVisible());
-    QVERIFY2(!f.StTimer.Enabled(), "Set stops the poll");
-    f.setStatus("something else");
-    QTest::mouseClick(f.ui.cmdExit, Qt::LeftButton);
-    QCOMPARE(fx.dir().readIni(), DefaultsFile);
-    QVERIFY(!f.ui.frmSet->isVisible());
-    QCOMPARE(fx.status(), QStringLiteral("wait..."));
-    QVERIFY(f.Timer1.Enabled());
-    QVERIFY(fx.asked.isEmpty());
-}
-
-void TestWindow::handWrittenFileLoadsAndSavesQuoted()
-{
-    WindowFixture fx("3, 9600, A, 5, x\r\nP, Q, R, S\r\n", 3);
-    FormTavermund &f = fx.start();
-    QCOMPARE(f.st.commPort, std::int16_t(3));
-    QCOMPARE(f.st.deviceId, QStringLiteral("A"));
-    QCOMPARE(f.st.sampleTime, std::int16_t(5));
-    QCOMPARE(f.MSComm1.CommPort(), 3);
-    QCOMPARE(f.ui.txtSet1[5]->text(), QStringLiteral("x"));
-    QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("P"));
-    QCOMPARE(f.ui.lblTempName[4]->text(), QStringLiteral("S"));
-    f.ui.txtTempName[1]->setText("Duty, %");
-    f.settingsPanel().cmdExit_Click();
-    QCOMPARE(fx.dir().readIni(), QByteArray("3,\"9600\",\"A\",5,\"x\"\r\n\"Duty, %\",\"Q\",\"R\",\"S\"\r\n"));
-    QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("Duty, %"));
-}
-
-void TestWindow::comEntryRoundsHalfToEven_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QByteArray>("line1");
-    QTest::newRow("2.5") << "2.5" << QByteArray("2,\"9600\",\"1\",0,\"-\"\r\n");
-    QTest::newRow("3.5") << "3.5" << QByteArray("4,\"9600\",\"1\",0,\"-\"\r\n");
-    QTest::newRow("blanks") << " 7 " << QByteArray("7,\"9600\",\"1\",0,\"-\"\r\n");
-}
-
-void TestWindow::comEntryRoundsHalfToEven()
-{
-    QFETCH(QString, entry);
-    QFETCH(QByteArray, line1);
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    f.settingsPanel().cmdSet_Click();
-    f.ui.txtSet1[1]->setText(entry);
-    f.settingsPanel().cmdExit_Click();
-    QVERIFY(fx.dir().readIni().startsWith(line1));
-}
-
-void TestWindow::refusedSettingsFallBack()
-{
-    // MSComm1 refuses port 300 and the baud rate "fast": both reloads fall
-    // back to the defaults, and the file keeps what was typed.
-    WindowFixture fx("300,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-    FormTavermund &f = fx.start();
-    QCOMPARE(f.ui.txtSet1[1]->text(), QStringLiteral("1"));
-    QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("PWM(%):"));
-    QCOMPARE(f.MSComm1.CommPort(), 1);
-
-    f.settingsPanel().cmdSet_Click();
-    f.ui.txtSet1[2]->setText("fast");
-    f.ui.txtSet1[3]->setText("B");
-    f.settingsPanel().cmdExit_Click();
-    QCOMPARE(fx.dir().readIni(), QByteArray("1,\"fast\",\"B\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n"));
-    QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("9600"));
-    QCOMPARE(f.ui.txtSet1[3]->text(), QStringLiteral("1"));
-    QCOMPARE(f.st.baudRate, QStringLiteral("9600"));
-    QCOMPARE(f.MSComm1.Settings(), QStringLiteral("9600,N,8,1"));
-    QVERIFY(fx.asked.isEmpty());
-}
-
-void TestWindow::unconvertibleComEntryKeepsPanel()
-{
-    const QByteArray old("2,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-    WindowFixture fx(old, 2);
-    FormTavermund &f = fx.start();
-    for (const QString &entry : {QStringLiteral(""), QStringLiteral("two"), QStringLiteral("40000")}) {
-        fx.asked.clear();
-        f.settingsPanel().cmdSet_Click();
-        f.ui.txtSet1[1]->setText(entry);
-        f.ui.txtSet1[2]->setText("19200");
-        f.setStatus("unchanged");
-        f.settingsPanel().cmdExit_Click();
-        QVERIFY(f.ui.frmSet->isVisible());
-        QCOMPARE(f.ui.txtSet1[1]->text(), entry);
-        QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
-        QCOMPARE(fx.dir().readIni(), old);
-        QCOMPARE(f.st.commPort, std::int16_t(2));
-        QCOMPARE(f.st.baudRate, QStringLiteral("9600"));
-        QCOMPARE(fx.status(), QStringLiteral("unchanged"));
-        QCOMPARE(fx.asked.size(), 1);
-        QVERIFY(fx.asked[0].prompt.contains(QStringLiteral("COM entry \"%1\"").arg(entry)));
-    }
-    f.ui.txtSet1[1]->setText("3");
-    f.settingsPanel().cmdExit_Click();
-    QVERIFY(!f.ui.frmSet->isVisible());
-    QVERIFY(fx.dir().readIni().startsWith("3,\"19200\""));
-}
-
-void TestWindow::failedWriteKeepsOldFileAndPanel()
-{
-    const QByteArray old("2,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-    WindowFixture fx(old, 2);
-    FormTavermund &f = fx.start();
-    f.settingsPanel().cmdSet_Click();
-    f.ui.txtTempName[1]->setText("a much longer caption than before");
-    f.setStatus("unchanged");
-
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 20; // the disk fills up part-way
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    f.settingsPanel().cmdExit_Click();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-
-    QCOMPARE(fx.dir().readIni(), old);
-    QVERIFY(f.ui.frmSet->isVisible());
-    QCOMPARE(f.ui.txtTempName[1]->text(), QStringLiteral("a much longer caption than before"));
-    QCOMPARE(f.st.tempNames[1], QStringLiteral("a"));
-    QCOMPARE(fx.status(), QStringLiteral("unchanged"));
-    QCOMPARE(fx.asked.size(), 1);
-    QVERIFY(fx.asked[0].prompt.contains(fx.dir().iniPath()));
-}
-
-void TestWindow::copyUnderAnotherName()
-{
-    TempExeDir dir("Bench2");
-    dir.writeIni("4,\"19200\",\"C\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-    FormOptions options;
-    options.executable = dir.executable();
-    FormTavermund f(options);
-    f.Form_Load();
-    QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Bench2"));
-    QCOMPARE(f.st.settingsPath, dir.path() + QStringLiteral("/Bench2.ini"));
-    QCOMPARE(f.st.commPort, std::int16_t(4));
-}
-
 void TestWindow::icon()
 {
     WindowFixture fx;
@@ -434,34 +263,6 @@ void TestWindow::icon()
     const QImage picture(QStringLiteral(":/icons/tavermund.png"));
     QCOMPARE(picture.size(), QSize(32, 32));
     QVERIFY2(!picture.hasAlphaChannel(), "24-bit colour, no transparent pixels");
-}
-
-void TestWindow::exitBox_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("Yes") << int(MessageBox::Yes) << true;
-    QTest::newRow("No") << int(MessageBox::No) << false;
-    QTest::newRow("Cancel") << int(MessageBox::Cancel) << false;
-}
-
-void TestWindow::exitBox()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, closes);
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    f.MSComm1.setPortOpen(true);
-    QTRY_VERIFY(fx.peer().slaveOpen());
-    fx.answers << answer;
-    QCOMPARE(f.close(), closes);
-    QCOMPARE(fx.asked.size(), 1);
-    QCOMPARE(fx.asked[0].prompt, QStringLiteral("Do you want to close/exit App ?"));
-    QCOMPARE(fx.asked[0].title, QStringLiteral("Exit Dialog"));
-    QCOMPARE(fx.asked[0].style, 35);
-    QCOMPARE(f.isVisible(), !closes);
-    QCOMPARE(f.MSComm1.PortOpen(), !closes);
-    QTRY_COMPARE(fx.peer().slaveOpen(), !closes);
 }
 
 QTEST_MAIN(TestWindow)

@@ -50,12 +50,15 @@ std::string applyValue(const std::string &name, const std::string &value, SimOpt
             return bad();
         (name == "duty" ? o.duty : o.freqIndex) = static_cast<std::uint32_t>(*v);
     } else if (name == "eol") {
+        // Copies of whole strings: assigning the literals trips g++ 12's
+        // bogus -Wrestrict at -O3.
+        static const std::string cr("\r"), crlf("\r\n"), lfcr("\n\r");
         if (value == "cr")
-            o.eol = "\r";
+            o.eol = cr;
         else if (value == "crlf")
-            o.eol = "\r\n";
+            o.eol = crlf;
         else if (value == "lfcr")
-            o.eol = "\n\r";
+            o.eol = lfcr;
         else
             return bad();
     } else if (name == "late" || name == "deaf-on-open") {
