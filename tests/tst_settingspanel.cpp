@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -37,6 +38,7 @@ private slots:
     void copyUnderAnotherName();
     void exitBox_data();
     void exitBox();
+    void exitDuringAPauseSendsNothingMore();
 };
 
 void TestSettingsPanel::initTestCase()
@@ -216,6 +218,22 @@ void TestSettingsPanel::exitBox()
     QCOMPARE(f.isVisible(), !closes);
     QCOMPARE(f.MSComm1.PortOpen(), !closes);
     QTRY_COMPARE(fx.peer().slaveOpen(), !closes);
+}
+
+void TestSettingsPanel::exitDuringAPauseSendsNothingMore()
+{
+    // The operator closes the window while "50%" waits between its two
+    // commands: Yes ends it there, without a failed-send box for "PV1?".
+    WindowFixture fx;
+    FormTavermund &f = fx.start();
+    QVERIFY(fx.discoverAndReadBack());
+    fx.answers << MessageBox::Yes;
+    QTimer::singleShot(10, &f, [&f] { f.close(); });
+    f.pwm().cmd50P_Click();
+    QCOMPARE(fx.asked.size(), 1);
+    QCOMPARE(fx.asked[0].style, 35);
+    QCOMPARE(fx.peer().received(), QByteArray("1SV1=50\r"));
+    QVERIFY(!f.isVisible());
 }
 
 QTEST_MAIN(TestSettingsPanel)

@@ -14,6 +14,8 @@ CommandSender::CommandSender(FormTavermund &form)
 
 void CommandSender::SendAction()
 {
+    if (f.unloaded())
+        return;
     try {
         f.MSComm1.setOutput(f.st.pendingCommand + Protocol::CR);
         return;
@@ -38,6 +40,8 @@ void CommandSender::SendAction()
 
 void CommandSender::PacingDelay()
 {
+    if (f.unloaded())
+        return;
     EventPump::pauseFor(Intervals::Pacing);
 }
 

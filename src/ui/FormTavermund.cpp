@@ -138,7 +138,9 @@ void FormTavermund::Form_Unload(std::int16_t &cancel)
     }
     if (MSComm1.PortOpen())
         MSComm1.setPortOpen(false);
-    // The window goes away with its timers.
+    // The window goes away with its timers. A handler that was pausing
+    // when the operator closed the window sends nothing more.
+    m_unloaded = true;
     Timer1.setEnabled(false);
     TimerCom.setEnabled(false);
     Timer2.setEnabled(false);

@@ -60,6 +60,8 @@ public:
     // The window's icon, 32 x 32, also the application's.
     static QIcon icon();
     const Executable &executable() const { return m_options.executable; }
+    // True once the operator confirmed the exit.
+    bool unloaded() const { return m_unloaded; }
 
     SettingsPanel &settingsPanel() { return m_settings; }
     LinkSession &link() { return m_link; }
@@ -87,6 +89,7 @@ private:
     void wire();
 
     FormOptions m_options;
+    bool m_unloaded = false;
     SettingsPanel m_settings;
     LinkSession m_link;
     CommandSender m_sender;
