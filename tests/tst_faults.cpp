@@ -203,7 +203,13 @@ void TestFaults::garbageFlood100MiB()
         },
         90000);
     QVERIFY(found);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine, so resident memory
+    // says nothing here; the normal build checks it.
+    Q_UNUSED(peak);
+#else
     QVERIFY2(peak - before < 20 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(peak - before)));
+#endif
     QVERIFY(s.statuses.contains("???"));
     QCOMPARE(s.problems(), QString());
     record(QStringLiteral("resident memory %1 -> peak %2 KiB; \"???\" for the flood, then found")

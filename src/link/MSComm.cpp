@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 
 #include <unistd.h>
 
@@ -232,9 +233,17 @@ QString MSComm::Input()
         return QString();
     const qint64 count = m_inputLen == 0 ? m_port.bytesAvailable() : m_inputLen;
     if (count == 1) {
+        // One character at a time is the receive path's normal case: hand
+        // out shared one-character strings instead of allocating each one.
+        static const std::array<QString, 256> single = [] {
+            std::array<QString, 256> table;
+            for (int b = 0; b < 256; ++b)
+                table[std::size_t(b)] = QString(QChar(b));
+            return table;
+        }();
         char c;
         if (m_port.getChar(&c))
-            return QString(QChar(uchar(c)));
+            return single[uchar(c)];
         return QString();
     }
     return QString::fromLatin1(m_port.read(count));
