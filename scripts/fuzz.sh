@@ -66,7 +66,11 @@ cd "$run"
 } | tee "$run/log.txt"
 status=$(cat "$run/status")
 
-execs=$(cat "$run"/log.txt "$run"/fuzz-*.log 2>/dev/null |
+# With -jobs, log.txt repeats every worker's log: count the workers' own.
+logs="$run/log.txt"
+if ls "$run"/fuzz-*.log >/dev/null 2>&1; then logs="$run/fuzz-*.log"; fi
+# shellcheck disable=SC2086 # the glob is meant to expand
+execs=$(cat $logs 2>/dev/null |
     awk '/^stat::number_of_executed_units:/ { n += $2 } END { print n + 0 }')
 echo "Executions: $execs (exit status $status; corpus, log and findings in $run)"
 exit "$status"
