@@ -1,6 +1,6 @@
 // End to end: the device search against a real pseudo-terminal - the first
-// request's timing and bytes, the retries, "No response!", port errors, and
-// a device that is unplugged.
+// request's timing and bytes, the retries, "No response!", and a device that
+// is unplugged. Missing and busy ports are in the fault suite.
 
 #include "CpuTime.h"
 #include "VbColor.h"
@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSerialPort>
 #include <QTest>
 
 
@@ -30,8 +29,6 @@ private slots:
     void retriesAndNoResponseIsSeen();
     void requestCarriesTheDeviceId_data();
     void requestCarriesTheDeviceId();
-    void invalidPort();
-    void busyPort();
     void unpluggedDeviceClosesThePortWithoutSpinning();
     void unplugWhileEditingSettingsKeepsTheEntries();
 };
@@ -107,35 +104,6 @@ void TestLinkSearch::requestCarriesTheDeviceId()
     WindowFixture fx("1,\"9600\",\"" + id + "\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
     fx.start();
     QTRY_COMPARE_WITH_TIMEOUT(fx.peer().received(), bytes, 4000);
-}
-
-void TestLinkSearch::invalidPort()
-{
-    // Port 7 has no com7 link and no /dev/ttyS6.
-    WindowFixture fx("7,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n", 7, false);
-    FormTavermund &f = fx.start();
-    QTRY_COMPARE_WITH_TIMEOUT(fx.status(), QStringLiteral("Invalid Port Number!"), 4000);
-    QCOMPARE(fx.statusBack(), 0x8080FFu);
-    QCOMPARE(fx.statusPixel(), 0x8080FFu);
-    QVERIFY(f.Timer1.Enabled());
-    QVERIFY(f.TimerCom.Enabled()); // started before the open failed
-    QVERIFY(!f.MSComm1.PortOpen());
-}
-
-void TestLinkSearch::busyPort()
-{
-    WindowFixture fx;
-    QSerialPort other(fx.peer().slavePath());
-    QVERIFY(other.open(QIODevice::ReadWrite));
-    FormTavermund &f = fx.start();
-    QTRY_COMPARE_WITH_TIMEOUT(fx.status(), QStringLiteral("Port already open!"), 4000);
-    QCOMPARE(fx.statusBack(), 0x8080FFu);
-    QVERIFY(!f.MSComm1.PortOpen());
-    // Once the other program lets go, the next attempt gets through.
-    other.close();
-    fx.peer().clearReceived();
-    QTRY_COMPARE_WITH_TIMEOUT(fx.peer().received(), Search1, 4000);
-    QVERIFY(f.MSComm1.PortOpen());
 }
 
 void TestLinkSearch::unpluggedDeviceClosesThePortWithoutSpinning()

@@ -1,7 +1,6 @@
 // The serial component against real pseudo-terminals.
 
 #include "CommError.h"
-#include "CpuTime.h"
 #include "MSComm.h"
 #include "PortLocator.h"
 #include "PtyPeer.h"
@@ -43,7 +42,6 @@ private slots:
     void missingDevice();
     void busyDevice();
     void outputWhileClosed();
-    void hangUpClosesWithoutSpinning();
 };
 
 void TestMSComm::settingsString_data()
@@ -219,29 +217,6 @@ void TestMSComm::outputWhileClosed()
 {
     MSComm comm;
     QCOMPARE(errorOf([&] { comm.setOutput("1SV1\r"); }), int(CommError::PortNotOpen));
-}
-
-void TestMSComm::hangUpClosesWithoutSpinning()
-{
-    TempExeDir dir;
-    auto peer = std::make_unique<PtyPeer>();
-    QVERIFY(peer->linkAs(dir.linkPath(1)));
-    MSComm comm;
-    comm.setLinkDirectory(dir.path());
-    comm.setRThreshold(1);
-    comm.setPortOpen(true);
-    peer->write("partial");
-    QTest::qWait(50);
-    peer.reset(); // the adapter is unplugged
-    QTRY_VERIFY_WITH_TIMEOUT(!comm.PortOpen(), 3000);
-    QVERIFY(comm.lostError() != 0);
-
-    const double before = cpuSeconds();
-    QTest::qWait(2000);
-    const double used = cpuSeconds() - before;
-    QVERIFY2(used < 0.2, qPrintable(QStringLiteral("%1 s of CPU in 2 s after the hang-up").arg(used)));
-
-    QVERIFY(errorOf([&] { comm.setOutput("1PV1\r"); }) != 0);
 }
 
 QTEST_GUILESS_MAIN(TestMSComm)

@@ -45,7 +45,6 @@ private slots:
     void missingFile();
     void pathUsesPlatformSeparator();
     void failedWriteKeepsOldFile();
-    void unwritableFolder();
 };
 
 void TestSettingsFile::parse_data()
@@ -222,16 +221,6 @@ void TestSettingsFile::failedWriteKeepsOldFile()
     QVERIFY2(!problem.isEmpty(), "the write must report its failure");
     QCOMPARE(dir.readIni(), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temp file left
-}
-
-void TestSettingsFile::unwritableFolder()
-{
-    TempExeDir dir;
-    const QString path = dir.path() + QStringLiteral("/missing-folder/Tavermund.ini");
-    QVERIFY(!SettingsFile::write(path, SettingsValues()).isEmpty());
-    QVERIFY(!QFile::exists(path));
-    QVERIFY(SettingsFile::write(dir.iniPath(), SettingsValues()).isEmpty());
-    QCOMPARE(dir.readIni(), SettingsFile::serialize(SettingsValues()));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -1,29 +1,12 @@
-// The simulated board on its own: its protocol table, its start-up and
-// link, idling without spinning, and the deaf-after-open fault. Its other
-// faults are exercised through the real window in tst_faults.
+// The simulated board's protocol core, fed directly. The program around
+// it (the pty, the com<n> link, the fault options) is exercised through the
+// real window in tst_faults.
 
 #include "DeviceProtocol.h"
-#include "SimOptions.h"
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <memory>
-#include <poll.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-
 namespace {
-
-// Timing bounds are loose on purpose: CI runs on a small, busy machine.
-constexpr int kReplyMs = 2000;
-constexpr int kSlowMs = 5000;
-const QString kSim = QStringLiteral(TAVERMUND_SIM_PATH);
 
 QByteArrayList feedAll(DeviceProtocol &protocol, const QByteArray &bytes, bool byteWise)
 {
@@ -38,49 +21,6 @@ QByteArrayList feedAll(DeviceProtocol &protocol, const QByteArray &bytes, bool b
     return replies;
 }
 
-// Reads up to and including the first CR; returns what came, maybe partial.
-QByteArray readLine(int fd, int timeoutMs)
-{
-    QByteArray line;
-    QElapsedTimer timer;
-    timer.start();
-    bool gone = false;
-    while (!gone && !line.endsWith('\r') && timer.elapsed() < timeoutMs) {
-        pollfd p {fd, POLLIN, 0};
-        ::poll(&p, 1, 20);
-        char c = 0;
-        const ssize_t n = ::read(fd, &c, 1);
-        if (n == 1)
-            line.append(c);
-        gone = n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR);
-    }
-    return line;
-}
-
-QByteArray ask(int fd, const QByteArray &command, int timeoutMs = kReplyMs)
-{
-    const auto size = static_cast<std::size_t>(command.size());
-    if (::write(fd, command.constData(), size) != command.size())
-        return "write failed";
-    return readLine(fd, timeoutMs);
-}
-
-// CPU time (user + system) the process spends while we sleep for ms.
-qint64 cpuMsDuring(qint64 pid, int ms)
-{
-    const auto cpuMs = [pid] {
-        QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-        const QByteArray stat = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        // After "(comm) ": state is field 3, utime 14, stime 15.
-        const QList<QByteArray> f = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        return (f.value(11).toLongLong() + f.value(12).toLongLong()) * 1000
-               / ::sysconf(_SC_CLK_TCK);
-    };
-    const qint64 before = cpuMs();
-    QTest::qSleep(ms);
-    return cpuMs() - before;
-}
-
 } // namespace
 
 class TestSimDevice : public QObject
@@ -91,25 +31,6 @@ private slots:
     void protocol_data();
     void protocol();
     void replyModes();
-
-    void handshake();
-    void idleCpu();
-    void deafOnOpen();
-    void badOptions_data();
-    void badOptions();
-
-    void cleanup();
-
-private:
-    int startAndOpen(const QStringList &args);
-    bool waitReady();
-    int openPort(const QByteArray &path);
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<QProcess> m_sim;
-    QByteArray m_slave;
-    QByteArray m_link;
-    QList<int> m_fds;
 };
 
 void TestSimDevice::protocol_data()
@@ -171,137 +92,6 @@ void TestSimDevice::replyModes()
     settings.silent = true;
     DeviceProtocol silent(settings);
     QVERIFY(feedAll(silent, "\r1BS?\r1SV1=5\rPV1?\r1SV2\r", false).isEmpty());
-}
-
-void TestSimDevice::cleanup()
-{
-    for (const int fd : std::as_const(m_fds))
-        ::close(fd);
-    m_fds.clear();
-    m_sim.reset(); // kills a simulator that is still running
-}
-
-// Starts the simulator, waits for READY and opens its port; -1 on failure.
-int TestSimDevice::startAndOpen(const QStringList &args)
-{
-    m_sim = std::make_unique<QProcess>();
-    m_sim->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_sim->start(kSim, QStringList {"--dir", m_dir.path()} + args);
-    return m_sim->waitForStarted(kSlowMs) && waitReady() ? openPort(m_slave) : -1;
-}
-
-bool TestSimDevice::waitReady()
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < kSlowMs) {
-        while (m_sim->canReadLine()) {
-            const QList<QByteArray> words = m_sim->readLine().trimmed().split(' ');
-            if (words.size() == 3 && words[0] == "READY") {
-                m_slave = words[1];
-                m_link = words[2];
-                return true;
-            }
-        }
-        if (m_sim->state() != QProcess::Running)
-            return false;
-        m_sim->waitForReadyRead(100);
-    }
-    return false;
-}
-
-int TestSimDevice::openPort(const QByteArray &path)
-{
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    m_fds << fd;
-    termios tio {};
-    ::tcgetattr(fd, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(fd, TCSANOW, &tio);
-    return fd;
-}
-
-void TestSimDevice::handshake()
-{
-    const QString log = m_dir.filePath("sim.log");
-    const int fd = startAndOpen({"--port", "3", "--log", log});
-    QVERIFY(fd >= 0);
-    QCOMPARE(m_link, QFile::encodeName(QDir(m_dir.path()).canonicalPath() + "/com3"));
-    QCOMPARE(QFile::encodeName(QFile::symLinkTarget(m_link)), m_slave);
-    QCOMPARE(ask(fd, "\r1BS?\r"), QByteArray("1BSok\r"));
-    QCOMPARE(ask(fd, "1SV1=250\r"), QByteArray("1SV1=250\r"));
-    QCOMPARE(ask(fd, "PV1?\r"), QByteArray("1PV1=250\r"));
-
-    // A clean stop takes the link away again.
-    m_sim->terminate();
-    QVERIFY(m_sim->waitForFinished(kSlowMs));
-    QCOMPARE(m_sim->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_sim->exitCode(), 0);
-    struct stat st {};
-    QVERIFY(::lstat(m_link.constData(), &st) != 0);
-    QFile file(log);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray events = file.readAll();
-    for (const char *event : {" open\n", " rx 1BS?\n", " tx 1BSok\n", " rx 1SV1=250\n", " exit\n"})
-        QVERIFY2(events.contains(event), events.constData());
-}
-
-void TestSimDevice::idleCpu()
-{
-    // A port nobody reads fills up: the simulator must wait for POLLOUT
-    // rather than retry in a loop.
-    const int fd = startAndOpen({"--flood", "10M"});
-    QVERIFY(fd >= 0);
-    QTest::qSleep(300);
-    qint64 used = cpuMsDuring(m_sim->processId(), 1000);
-    QVERIFY2(used >= 0 && used < 50, QByteArray::number(used));
-    char c = '\r';
-    QCOMPARE(::read(fd, &c, 1), ssize_t(1)); // the flood really is there, waiting
-    QVERIFY(c != '\r');
-
-    // Port closed: the master reports HUP all the time and must not be spun on.
-    ::close(m_fds.takeLast());
-    QTest::qSleep(200);
-    used = cpuMsDuring(m_sim->processId(), 1000);
-    QVERIFY2(used >= 0 && used < 50, QByteArray::number(used));
-}
-
-void TestSimDevice::deafOnOpen()
-{
-    const int fd = startAndOpen({"--deaf-on-open", "800"});
-    QVERIFY(fd >= 0);
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(ask(fd, "\r1BS?\r", 500).isEmpty());
-    QTest::qSleep(static_cast<int>(std::max<qint64>(0, 2000 - timer.elapsed())));
-    QCOMPARE(ask(fd, "\r1BS?\r"), QByteArray("1BSok\r"));
-}
-
-void TestSimDevice::badOptions_data()
-{
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<int>("exitCode");
-    QTest::newRow("help") << "--help" << 0;
-    QTest::newRow("no dir") << "--port 2" << 2;
-    QTest::newRow("unknown") << "--dir . --bogus" << 2;
-    QTest::newRow("bad id") << "--dir=. --id=12" << 2;
-    QTest::newRow("bad eol") << "--dir . --eol lf" << 2;
-    QTest::newRow("reappear alone") << "--dir . --reappear-after 1" << 2;
-}
-
-void TestSimDevice::badOptions()
-{
-    QFETCH(QString, args);
-    QFETCH(int, exitCode);
-    QProcess sim;
-    sim.start(kSim, args.split(' '));
-    QVERIFY(sim.waitForFinished(kSlowMs));
-    QCOMPARE(sim.exitCode(), exitCode);
-    // Usage goes to stdout when asked for, to stderr with the error otherwise.
-    const QByteArray usage = exitCode ? sim.readAllStandardError() : sim.readAllStandardOutput();
-    QVERIFY(usage.contains("--hangup-after SEC"));
 }
 
 QTEST_GUILESS_MAIN(TestSimDevice)
