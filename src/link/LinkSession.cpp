@@ -131,11 +131,6 @@ void LinkSession::recoverLostDevice(int errorNumber)
     f.setStatus(Protocol::portErrorStatus(errorNumber));
 }
 
-void LinkSession::MSComm1_PortLost(int errorNumber)
-{
-    recoverLostDevice(errorNumber);
-}
-
 void LinkSession::ResetFrequencyButtons()
 {
     for (int k = 1; k <= 7; ++k)

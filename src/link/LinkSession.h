@@ -26,8 +26,8 @@ public:
     // enabled, the poll stops, the search starts again so the device is
     // found once it is back, and the error stands on the status line until
     // the next attempt.
+    // Also the handler of MSComm1's PortLost.
     void recoverLostDevice(int errorNumber);
-    void MSComm1_PortLost(int errorNumber);
 
 private:
     FormTavermund &f;

@@ -83,8 +83,6 @@ std::optional<double> NumberReader::read(QStringView text)
         }
         if (j > firstExponentDigit)
             number += exponent;
-        else
-            exponentValue = 0;
         if (negativeExponent)
             exponentValue = -exponentValue;
     }

@@ -90,7 +90,7 @@ void FormTavermund::wire()
     connect(ui.cmdUPort, &QPushButton::clicked, &m_sender, &CommandSender::SendAction);
     connect(ui.cmdKasnjenje, &QPushButton::clicked, &m_sender, &CommandSender::PacingDelay);
     connect(&MSComm1, &MSComm::OnComm, &m_link, &LinkSession::MSComm1_OnComm);
-    connect(&MSComm1, &MSComm::PortLost, &m_link, &LinkSession::MSComm1_PortLost);
+    connect(&MSComm1, &MSComm::PortLost, &m_link, &LinkSession::recoverLostDevice);
 
     connect(&Timer1, &VbTimer::Timer, this, &FormTavermund::Timer1_Timer);
     connect(&TimerCom, &VbTimer::Timer, &m_link, &LinkSession::TimerCom_Timer);
