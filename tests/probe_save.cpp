@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include <cstdio>
@@ -27,7 +28,7 @@ int main(int argc, char *argv[])
     form.settingsPanel().cmdSet_Click();
     form.ui.txtTempName[1]->setText(QStringLiteral("changed"));
     form.settingsPanel().cmdExit_Click();
-    std::printf("panel %s\ncaption %s\n", form.ui.frmSet->isVisible() ? "open" : "closed",
-                qPrintable(form.ui.txtTempName[1]->text()));
+    std::printf("panel %s\ncaption %s\nlabel %s\n", form.ui.frmSet->isVisible() ? "open" : "closed",
+                qPrintable(form.ui.txtTempName[1]->text()), qPrintable(form.ui.lblTempName[1]->text()));
     return 0;
 }

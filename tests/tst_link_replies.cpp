@@ -198,7 +198,7 @@ void TestLinkReplies::failedSendYesRestartsTheLink()
     QVERIFY(fx.discover());
     QVERIFY(f.StTimer.Enabled());
     f.MSComm1.setPortOpen(false);
-    f.setEnabled(false); // as during a poll
+    f.setInputLocked(true); // as during a poll
     fx.peer().clearReceived();
 
     f.st.pendingCommand = "1SV2=3";
@@ -213,7 +213,7 @@ void TestLinkReplies::failedSendYesRestartsTheLink()
 
     // Yes (the fixture's default answer): the link starts from scratch.
     QVERIFY(!f.StTimer.Enabled());
-    QVERIFY(f.isEnabled());
+    QVERIFY(!f.inputLocked());
     QVERIFY(!f.MSComm1.PortOpen());
     QCOMPARE(fx.status(), QStringLiteral("wait..."));
     QCOMPARE(fx.statusBack(), 0xC0FFFFu);

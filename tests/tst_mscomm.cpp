@@ -37,6 +37,7 @@ private slots:
     void portNumberRange();
     void locatesComLinks();
     void openWriteReceive();
+    void codePageOnTheWire();
     void staleInputIsCleared();
     void modemLinesOnPtyAreNoError();
     void missingDevice();
@@ -135,6 +136,41 @@ void TestMSComm::openWriteReceive()
     comm.setPortOpen(false);
     QVERIFY(!comm.PortOpen());
     QTRY_VERIFY(!peer.slaveOpen());
+}
+
+void TestMSComm::codePageOnTheWire()
+{
+    // One byte per character, in the settings file's code page (cp1252),
+    // both ways: every byte value comes in as one character and goes out
+    // again as the same byte.
+    TempExeDir dir;
+    PtyPeer peer;
+    QVERIFY(peer.linkAs(dir.linkPath(1)));
+    MSComm comm;
+    comm.setLinkDirectory(dir.path());
+    comm.setInputLen(1);
+    comm.setPortOpen(true);
+    QByteArray all(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    peer.write(all);
+    QString received;
+    QVERIFY(QTest::qWaitFor([&] {
+        while (comm.InBufferCount() > 0)
+            received += comm.Input();
+        return received.size() >= 256;
+    }));
+    QCOMPARE(received.size(), 256);
+    QCOMPARE(received.at(0x80), QChar(0x20AC)); // €
+    QCOMPARE(received.at(0x8A), QChar(0x0160)); // Š
+    QCOMPARE(received.at(0x9F), QChar(0x0178)); // Ÿ
+    QCOMPARE(received.at(0x81), QChar(0x0081)); // no character: its C1 control, as the settings file reads it
+    QCOMPARE(received.at(0xE9), QChar(0x00E9)); // é
+    comm.setOutput(received);
+    QTRY_COMPARE(peer.received(), all);
+    peer.clearReceived();
+    comm.setOutput(QStringLiteral("\r€BS?\r")); // a device ID the settings file can hold
+    QTRY_COMPARE(peer.received(), QByteArray("\r\x80" "BS?\r"));
 }
 
 void TestMSComm::staleInputIsCleared()

@@ -189,7 +189,7 @@ void TestPwmCommands::dutyButtonOnClosedPortDoesNotLock()
     QCOMPARE(fx.asked.size(), 2);
     QCOMPARE(fx.asked[0].style, 276);
     QCOMPARE(fx.asked[1].style, 276);
-    QVERIFY(f.isEnabled());
+    QVERIFY(!f.inputLocked());
     QVERIFY(f.ui.frmTemp[1]->isEnabled());
     QVERIFY(f.Timer1.Enabled());
     QVERIFY(fx.peer().received().isEmpty());

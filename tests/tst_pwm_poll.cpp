@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -29,7 +30,7 @@ private slots:
     void pollCadence_data();
     void pollCadence();
     void noPollWithoutPeriod();
-    void clicksRefusedDuringPoll();
+    void typingAcrossPolls();
     void setStopsThePoll();
     void pollFailureRecoversByItself();
 };
@@ -65,7 +66,7 @@ void TestPwmPoll::pollCadence()
     const qint64 poll2 = fx.peer().arrivalOf("1PV1\r", fx.peer().received().indexOf("1PV1\r") + 1) - found;
     QVERIFY2(poll1 >= 1900 && poll1 < 2700, qPrintable(QString::number(poll1)));
     QVERIFY2(qAbs(poll2 - poll1 - period) < 500, qPrintable(QString::number(poll2 - poll1)));
-    QVERIFY(f.isEnabled());
+    QVERIFY(!f.inputLocked());
     QVERIFY(!fx.peer().received().contains("PV1?"));
 }
 
@@ -80,28 +81,67 @@ void TestPwmPoll::noPollWithoutPeriod()
     QVERIFY(!fx.peer().received().contains("PV1\r"));
 }
 
-void TestPwmPoll::clicksRefusedDuringPoll()
+void TestPwmPoll::typingAcrossPolls()
 {
+    // The operator types 42.4 into the duty box while the tool polls every
+    // 2 s: one key before the first poll, one inside it, one between the
+    // polls and one inside the second. The keys go to the window, as the
+    // keyboard would send them, and reach whichever control has the focus.
     WindowFixture fx(iniWithPoll(1));
     FormTavermund &f = fx.start();
     QVERIFY(fx.discoverAndReadBack());
+    QLineEdit *box = f.ui.txtSV01;
+    box->setFocus();
+    box->selectAll();
+    QWindow *keyboard = f.windowHandle();
+    QTest::keyClick(keyboard, Qt::Key_4);
+    QCOMPARE(box->text(), QStringLiteral("4"));
+
+    const QImage digits = f.ui.lblTemp[1]->grab().toImage();
+    const QImage caption = f.ui.lblTempName[1]->grab().toImage();
+    const QImage button = f.ui.cmd50P->grab().toImage();
+    const char inside[] = {'2', '4'};
+    int pollsTyped = 0;
+    QStringList faults;
     int pollsSeen = 0;
-    bool enabledDuringPoll = true;
     connect(&fx.peer(), &PtyPeer::bytesArrived, this, [&] {
-        if (fx.peer().received().count("1PV1\r") > pollsSeen) {
-            ++pollsSeen;
-            // We are inside the poll's pause: the window must refuse input.
-            enabledDuringPoll = enabledDuringPoll && f.isEnabled();
-            QTest::mouseClick(f.ui.cmd50P, Qt::LeftButton);
-            QTest::keyClick(f.ui.txtSV01, Qt::Key_5);
-        }
+        const int polls = int(fx.peer().received().count("1PV1\r"));
+        if (polls == pollsSeen)
+            return;
+        pollsSeen = polls;
+        if (!f.inputLocked() || pollsTyped == 2)
+            return; // not inside the poll's pause after all; wait for the next
+        // Inside the poll: the window refuses clicks, but keeps its focus,
+        // cursor and colours.
+        const int cursor = box->cursorPosition();
+        if (f.focusWidget() != box)
+            faults << QStringLiteral("focus lost during poll %1").arg(pollsTyped + 1);
+        if (f.ui.lblTemp[1]->grab().toImage() != digits || f.ui.lblTempName[1]->grab().toImage() != caption
+            || f.ui.cmd50P->grab().toImage() != button)
+            faults << QStringLiteral("colours changed during poll %1").arg(pollsTyped + 1);
+        QTest::mouseClick(keyboard, Qt::LeftButton, {}, f.ui.cmd50P->mapTo(&f, f.ui.cmd50P->rect().center()));
+        QTest::keyClick(keyboard, inside[pollsTyped]);
+        if (box->cursorPosition() != cursor)
+            faults << QStringLiteral("a key went in during poll %1").arg(pollsTyped + 1);
+        ++pollsTyped;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(pollsSeen >= 2, 6000);
-    QTest::qWait(100);
-    QVERIFY(!enabledDuringPoll);
+    QTRY_VERIFY_WITH_TIMEOUT(pollsTyped == 1, 6000);
+    QTRY_COMPARE(box->text(), QStringLiteral("42"));
+    QTest::keyClick(keyboard, Qt::Key_Period);
+    QTRY_VERIFY_WITH_TIMEOUT(pollsTyped == 2, 6000);
+    QTRY_COMPARE(box->text(), QStringLiteral("42.4"));
+    QCOMPARE(faults, QStringList());
+    QCOMPARE(f.focusWidget(), box);
+    QCOMPARE(f.ui.lblTempName[1]->grab().toImage(), caption);
     QVERIFY(!fx.peer().received().contains("1SV1=50"));
-    QCOMPARE(f.ui.txtSV01->text(), QStringLiteral("10"));
-    QVERIFY(f.isEnabled());
+
+    fx.peer().clearReceived();
+    QTest::mouseClick(keyboard, Qt::LeftButton, {}, f.ui.cmdSV01->mapTo(&f, f.ui.cmdSV01->rect().center()));
+    QTRY_VERIFY(fx.peer().received().contains("1SV1=42\r"));
+    QCOMPARE(fx.peer().received().count("1SV1="), 1);
+    // The click refused during the polls works outside them.
+    QTest::mouseClick(keyboard, Qt::LeftButton, {}, f.ui.cmd50P->mapTo(&f, f.ui.cmd50P->rect().center()));
+    QTRY_VERIFY(fx.peer().received().contains("1SV1=50\r"));
 }
 
 void TestPwmPoll::setStopsThePoll()
@@ -133,7 +173,7 @@ void TestPwmPoll::pollFailureRecoversByItself()
     fx.peer().hangUp(); // the adapter is pulled out
     QTRY_VERIFY_WITH_TIMEOUT(fx.status().startsWith("COM Port comm-error! "), 4000);
     QCOMPARE(fx.statusBack(), 0x8080FFu);
-    QVERIFY(f.isEnabled());
+    QVERIFY(!f.inputLocked());
     QVERIFY(!f.StTimer.Enabled());
     QVERIFY(f.Timer1.Enabled());
     QVERIFY(fx.asked.isEmpty());

@@ -96,8 +96,14 @@ void TestSettingsFile::parse_data()
                                         << false << defaults;
     QTest::newRow("STime beyond 16 bits") << QByteArray("1,\"9600\",\"1\",-32769,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n")
                                           << false << defaults;
-    QTest::newRow("binary") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\0\",\"c\",\"d\"\r\n", 36) << false
-                            << defaults;
+    QTest::newRow("NUL in line 2") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\0\",\"c\",\"d\"\r\n", 36) << false
+                                   << defaults;
+    QTest::newRow("NUL after line 2")
+        << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n\0\xff junk", 41) << true
+        << values(1, "9600", "1", 0, "-", "a", "b", "c", "d");
+    QTest::newRow("UTF-8 record, cp1252 tail")
+        << (QStringLiteral("1,\"9600\",\"1\",0,\"°C\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n").toUtf8() + "\xB0")
+        << true << values(1, "9600", "1", 0, "°C", "a", "b", "c", "d");
 }
 
 void TestSettingsFile::parse()
@@ -174,9 +180,16 @@ void TestSettingsFile::boundedRead()
     QByteArray big = SettingsFile::serialize(values(7, "9600", "1", 0, "-", "a", "b", "c", "d"));
     dir.writeIni(big);
     QCOMPARE(SettingsFile::read(dir.iniPath())->commPort, std::int16_t(7));
-    // A ten-megabyte file whose first lines are fine is still not ours.
-    big += QByteArray(10 * 1024 * 1024, 'x');
+    // Notes, a NUL and ten megabytes of a pasted log after the two lines
+    // are not read: the values stay.
+    big += QByteArray("notes\0\r\n", 8) + QByteArray(10 * 1024 * 1024, 'x');
     dir.writeIni(big);
+    const auto kept = SettingsFile::read(dir.iniPath());
+    QVERIFY(kept.has_value());
+    QCOMPARE(kept->commPort, std::int16_t(7));
+    QCOMPARE(kept->tempNames[4], QStringLiteral("d"));
+    // Two lines that do not end within the first 64 KiB are not ours.
+    dir.writeIni("7,\"9600\",\"1\",0,\"" + QByteArray(SettingsFile::MaxSize, 'x') + "\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
     QVERIFY(!SettingsFile::read(dir.iniPath()).has_value());
     // A folder named like the file cannot be read either.
     TempExeDir other;

@@ -34,7 +34,7 @@ void CommandSender::SendAction()
         f.MSComm1.setPortOpen(false);
     if (f.StTimer.Enabled())
         f.StTimer.setEnabled(false);
-    f.setEnabled(true);
+    f.setInputLocked(false);
     f.RestartLink();
 }
 

@@ -118,7 +118,7 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
 
 void LinkSession::recoverLostDevice(int errorNumber)
 {
-    f.setEnabled(true);
+    f.setInputLocked(false);
     f.StTimer.setEnabled(false);
     f.st.pollCount = 0;
     if (f.MSComm1.PortOpen())

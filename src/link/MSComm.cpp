@@ -2,6 +2,7 @@
 
 #include "CommError.h"
 #include "PortLocator.h"
+#include "TextCodec8.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -145,6 +146,10 @@ void MSComm::throwOpenError(const QString &path)
             throw CommError(CommError::PermissionDenied, reason);
         throw CommError(CommError::PortAlreadyOpen, reason);
     case QSerialPort::ResourceError:
+        // A node with no hardware behind it (a UART that is not fitted) is
+        // a port that does not exist.
+        if (PortLocator::hasNoDevice(path))
+            throw CommError(CommError::InvalidPortNumber, reason);
         throw CommError(CommError::DeviceGone, reason);
     case QSerialPort::UnsupportedOperationError:
         throw CommError(CommError::SettingsNotApplied, reason);
@@ -213,7 +218,8 @@ void MSComm::setOutput(const QString &text)
         throw CommError(m_lost ? m_lostError : int(CommError::PortNotOpen), QStringLiteral("the port is not open"));
     QuietScope quiet(m_quiet);
     m_port.clearError();
-    const QByteArray bytes = text.toLatin1();
+    // One byte per character, in the code page of the settings file.
+    const QByteArray bytes = TextCodec8::encode(text);
     const qint64 queued = m_port.write(bytes);
     // Hand the bytes to the driver now, so that a dead device shows up here
     // and not later, from inside the event loop.
@@ -238,7 +244,7 @@ QString MSComm::Input()
         static const std::array<QString, 256> single = [] {
             std::array<QString, 256> table;
             for (int b = 0; b < 256; ++b)
-                table[std::size_t(b)] = QString(QChar(b));
+                table[std::size_t(b)] = TextCodec8::decodeCp1252(QByteArray(1, char(b)));
             return table;
         }();
         char c;
@@ -246,7 +252,7 @@ QString MSComm::Input()
             return single[uchar(c)];
         return QString();
     }
-    return QString::fromLatin1(m_port.read(count));
+    return TextCodec8::decodeCp1252(m_port.read(count));
 }
 
 int MSComm::InBufferCount() const

@@ -1,7 +1,14 @@
 #include "PortLocator.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDirectory)
 {
@@ -22,4 +29,19 @@ PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDir
     }
 #endif
     return where;
+}
+
+bool PortLocator::hasNoDevice(const QString &path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return false;
+#else
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == EIO || errno == ENXIO || errno == ENODEV;
+#endif
 }

@@ -18,4 +18,9 @@ public:
     };
 
     static Location locate(int portNumber, const QString &linkDirectory);
+
+    // True when `path` is a device node with no device behind it: opening
+    // it fails with EIO, ENXIO or ENODEV, as /dev/ttyS1 does on a PC
+    // without a second UART.
+    static bool hasNoDevice(const QString &path);
 };

@@ -87,7 +87,7 @@ void PwmPanel::StTimer_Timer()
     if (!tick.poll)
         return;
 
-    f.setEnabled(false);
+    f.setInputLocked(true);
     try {
         f.MSComm1.setOutput(Protocol::poll(f.st.deviceId) + Protocol::CR);
     } catch (const CommError &error) {
@@ -96,6 +96,6 @@ void PwmPanel::StTimer_Timer()
         return;
     }
     f.sender().PacingDelay();
-    f.setEnabled(true);
+    f.setInputLocked(false);
     f.st.pollCount = 0;
 }

@@ -21,6 +21,8 @@ public:
 
     // The next field's text, or nullopt once the input is used up.
     std::optional<QString> next();
+    // Where reading stands: just past the last field's delimiter.
+    qsizetype position() const { return m_pos; }
 
 private:
     bool atLineEnd() const;

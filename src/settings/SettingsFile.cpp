@@ -45,19 +45,24 @@ std::optional<SettingsValues> SettingsFile::read(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Read one byte past the limit to tell a full-size file from a larger one,
-    // also for files whose size the system does not report (pipes, /proc).
-    const QByteArray bytes = file.read(MaxSize + 1);
-    if (bytes.size() > MaxSize)
-        return std::nullopt;
-    return parse(bytes);
+    return parse(file.read(MaxSize));
 }
 
 std::optional<SettingsValues> SettingsFile::parse(const QByteArray &bytes)
 {
-    if (bytes.size() > MaxSize || bytes.contains('\0'))
+    // Find where the ninth field ends first. The delimiters are ASCII, so
+    // they stand at the same bytes whatever the texts' encoding; only the
+    // record itself is decoded and checked, never what follows it.
+    const QString bytewise = QString::fromLatin1(bytes);
+    FieldReader scout(bytewise);
+    for (int i = 0; i < 9; ++i) {
+        if (!scout.next())
+            return std::nullopt;
+    }
+    const QByteArray record = bytes.left(scout.position());
+    if (record.contains('\0'))
         return std::nullopt;
-    const QString text = TextCodec8::decode(bytes);
+    const QString text = TextCodec8::decode(record);
     FieldReader reader(text);
     std::optional<QString> fields[9];
     for (auto &field : fields) {
@@ -100,6 +105,10 @@ QString SettingsFile::write(const QString &path, const SettingsValues &values)
     // Unbuffered, so that every short write shows here: a buffered QSaveFile
     // can flush a truncated file on a full disk and still commit it.
     QSaveFile file(path);
+    // Where the folder refuses the temporary file (a shared bench PC, a
+    // folder prepared by an administrator) but the file itself may be
+    // written, it is overwritten in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     const QByteArray bytes = serialize(values);

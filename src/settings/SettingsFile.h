@@ -19,21 +19,25 @@
 class SettingsFile
 {
 public:
-    // A settings file is a few dozen bytes. Anything larger than this is not
-    // one of ours, and it is refused without reading it whole.
+    // A settings file is a few dozen bytes. Only this much of a file is
+    // read: enough for the two lines, whatever follows them.
     static constexpr qint64 MaxSize = 64 * 1024;
 
     static QString pathFor(const QString &directory, const QString &executableName);
 
-    // The nine values, or nullopt when the file is missing, unreadable,
-    // larger than MaxSize, binary (holds NUL bytes), has fewer than nine
-    // fields, or a number in field 1 or 4 lies outside -32768..32767.
+    // The nine values, or nullopt when the file is missing or unreadable,
+    // has fewer than nine fields within its first MaxSize bytes, holds a NUL
+    // within them, or has a number in field 1 or 4 outside -32768..32767.
+    // Whatever follows the ninth field (notes, a pasted log, binary junk) is
+    // ignored.
     static std::optional<SettingsValues> read(const QString &path);
     static std::optional<SettingsValues> parse(const QByteArray &bytes);
 
     static QByteArray serialize(const SettingsValues &values);
 
     // Replaces the file atomically: on any failure the old file is left as
-    // it was. Returns an empty string on success, else the reason.
+    // it was. In a folder that only lets the file itself be written, the
+    // file is overwritten in place. Returns an empty string on success,
+    // else the reason.
     static QString write(const QString &path, const SettingsValues &values);
 };

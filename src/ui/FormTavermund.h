@@ -23,6 +23,7 @@
 #include "FormControls.h"
 #include "FormOptions.h"
 #include "FormState.h"
+#include "InputLock.h"
 #include "LinkSession.h"
 #include "MSComm.h"
 #include "PwmPanel.h"
@@ -55,6 +56,13 @@ public:
     // The status line: caption and back colour (&HBBGGRR).
     void setStatus(const QString &caption);
     void setStatusBack(std::uint32_t colour);
+
+    // The window's Enabled state as the poll uses it: while locked, the
+    // operator can neither click nor type into the window. It is a lock,
+    // not a disabled widget, so focus and colours stay as they are and the
+    // keys typed meanwhile arrive afterwards.
+    void setInputLocked(bool locked) { m_inputLock.setLocked(locked); }
+    bool inputLocked() const { return m_inputLock.isLocked(); }
 
     int ask(const MessageBox::Request &request);
     // The window's icon, 32 x 32, also the application's.
@@ -90,6 +98,7 @@ private:
 
     FormOptions m_options;
     bool m_unloaded = false;
+    InputLock m_inputLock{this};
     SettingsPanel m_settings;
     LinkSession m_link;
     CommandSender m_sender;
