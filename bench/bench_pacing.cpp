@@ -1,7 +1,7 @@
 // CPU spent by the 50 ms pacing pause, against its wall time, next to a
 // pause that spins on processEvents() the way a naive loop would.
 
-#include "EventPump.h"
+#include "toolkit/EventPump.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -4,7 +4,7 @@
 //  - latency: from the write of one reply line to its value on the label.
 
 #include "BenchPty.h"
-#include "FormTavermund.h"
+#include "ui/FormTavermund.h"
 
 #include <QApplication>
 #include <QFile>
@@ -36,7 +36,7 @@ struct Window
                   QFile::encodeName(dir.filePath("com1")).constData());
         FormOptions options;
         options.executable = {dir.path(), QStringLiteral("Tavermund")};
-        options.messageBox = [](const MessageBox::Request &) { return int(MessageBox::Yes); };
+        options.messageBox = [](const MessageRequest &) { return int(MessageRequest::Yes); };
         form = std::make_unique<FormTavermund>(options);
         form->Form_Load();
         form->show();

@@ -5,13 +5,14 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/deps.sh xvfb xauth xdotool bc
-scripts/build.sh >/dev/null
+# Benchmarks build in a folder of their own, with the option that adds them.
+BUILD_DIR=build-bench scripts/build.sh -DTAVERMUND_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 
-QT_QPA_PLATFORM=offscreen build/bench/bench_receive >>"$out" 2>/dev/null
-build/bench/bench_pacing >>"$out"
-bench/measure_binary.sh build all >>"$out"
+QT_QPA_PLATFORM=offscreen build-bench/bench/bench_receive >>"$out" 2>/dev/null
+build-bench/bench/bench_pacing >>"$out"
+bench/measure_binary.sh build-bench all >>"$out"
 
 v() { awk -v k="$1" '$1 == k {print $2}' "$out"; }
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')

@@ -2,7 +2,7 @@
 // box with No, which must end the process at once - exit code 0, no exit
 // box, and nothing after the send runs.
 
-#include "FormTavermund.h"
+#include "ui/FormTavermund.h"
 #include "TempExeDir.h"
 
 #include <QApplication>
@@ -15,10 +15,10 @@ int main(int argc, char *argv[])
     TempExeDir dir;
     FormOptions options;
     options.executable = dir.executable();
-    options.messageBox = [](const MessageBox::Request &request) {
+    options.messageBox = [](const MessageRequest &request) {
         std::printf("asked %d %s\n", request.style, qPrintable(request.title));
         std::fflush(stdout);
-        return request.style == 35 ? int(MessageBox::Yes) : int(MessageBox::No);
+        return request.style == 35 ? int(MessageRequest::Yes) : int(MessageRequest::No);
     };
     FormTavermund form(options);
     form.Form_Load();

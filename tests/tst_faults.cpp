@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSerialPort>
+#include <QPushButton>
 #include <QTest>
 
 #include <fcntl.h>
@@ -248,7 +249,7 @@ void TestFaults::line40000Characters()
     s.start();
     QVERIFY(s.found(9000));
     QVERIFY(s.statuses.contains("???"));
-    QVERIFY(s.form().st.rxLine.pending().isEmpty());
+    QVERIFY(s.form().st.replies.rxLine.pending().isEmpty());
     QCOMPARE(s.problems(), QString());
     record(QStringLiteral("\"???\" for the long line, then found"));
 }
@@ -399,9 +400,9 @@ void TestFaults::quotesAndCommasInCaptions()
     SimProcess sim(s.dir().path(), {});
     QVERIFY(sim.ready());
     FormTavermund &f = s.start();
-    f.settingsPanel().cmdSet_Click();
+    f.settings().cmdSet_Click();
     f.ui.txtTempName[1]->setText(QStringLiteral("Duty \"A\", %"));
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QCOMPARE(s.dir().readIni(), QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"Duty 'A', %\",\"Label2\",\"nc\",\"nc\"\r\n"));
     QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("Duty 'A', %"));
     QCOMPARE(f.ui.txtTempName[2]->text(), QStringLiteral("Label2"));

@@ -1,8 +1,9 @@
 // End to end: what the window does with the lines the device sends, and
 // the failed-send box.
 
-#include "ControlPainter.h"
-#include "VbColor.h"
+#include "toolkit/Constants.h"
+#include "ui/ControlPainter.h"
+#include "ui/BgrColor.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -20,7 +21,7 @@ QString frequencyButtons(const FormTavermund &f)
     QString out;
     for (int k = 1; k <= 7; ++k) {
         const auto value = ControlPainter::backColorValue(f.ui.cmdFpwm[k]);
-        out += value == VbColor::Highlight ? u'H' : value == VbColor::ButtonFace ? u'-' : u'?';
+        out += value == Colour::Highlight ? u'H' : value == Colour::ButtonFace ? u'-' : u'?';
     }
     return out;
 }
@@ -85,7 +86,7 @@ void TestLinkReplies::discoveryStartsThePollWhenSet()
     FormTavermund &f = fx.start();
     QVERIFY(fx.discover());
     QVERIFY(f.StTimer.Enabled());
-    QCOMPARE(f.st.pollCount, std::int16_t(4));
+    QCOMPARE(f.st.pwm.pollCount, std::int16_t(4));
 }
 
 void TestLinkReplies::anyLineStopsTheTimeout()
@@ -140,8 +141,8 @@ void TestLinkReplies::replies()
         QCOMPARE(f.ui.lblTemp[1]->text(), row.duty);
         QCOMPARE(frequencyButtons(f), row.buttons);
     }
-    QCOMPARE(f.st.reportedValues[1], 100.f);
-    QCOMPARE(f.st.reportedValues[2], 0.f);
+    QCOMPARE(f.st.replies.reportedValues[1], 100.f);
+    QCOMPARE(f.st.replies.reportedValues[2], 0.f);
     QVERIFY(f.Timer1.Enabled()); // none of these was the identification reply
 }
 
@@ -153,7 +154,7 @@ void TestLinkReplies::decimalCommaLocale()
     QTRY_VERIFY_WITH_TIMEOUT(f.MSComm1.PortOpen(), 4000);
     fx.peer().write("1SV1=37.5\r"); // the device always sends a point
     QTRY_COMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("37,5"));
-    QCOMPARE(f.st.reportedValues[1], 37.5f);
+    QCOMPARE(f.st.replies.reportedValues[1], 37.5f);
     fx.peer().write("1SV1=12345678\r");
     QTRY_COMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("1,234568E+07"));
 }
@@ -186,7 +187,7 @@ void TestLinkReplies::overlongLine()
     fx.peer().write("1SV1=" + QByteArray(40000, '7') + "\r");
     QTRY_COMPARE(fx.status(), QStringLiteral("???"));
     QCOMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("-"));
-    QVERIFY(f.st.rxLine.pending().isEmpty());
+    QVERIFY(f.st.replies.rxLine.pending().isEmpty());
     fx.peer().write("1SV1=5\r");
     QTRY_COMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("5"));
 }
@@ -204,7 +205,7 @@ void TestLinkReplies::failedSendYesRestartsTheLink()
     f.st.pendingCommand = "1SV2=3";
     f.sender().SendAction();
     QCOMPARE(fx.asked.size(), 1);
-    const MessageBox::Request &box = fx.asked[0];
+    const MessageRequest &box = fx.asked[0];
     QCOMPARE(box.prompt, QStringLiteral("NO RESPONSE! Check connected hardware! Do you want to continue ?"));
     QCOMPARE(box.title, QStringLiteral("MsgBox: NO RESPONSE - COMMUNICATION ERROR!"));
     QCOMPARE(box.style, 276);

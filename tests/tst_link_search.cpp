@@ -3,13 +3,14 @@
 // is unplugged. Missing and busy ports are in the fault suite.
 
 #include "CpuTime.h"
-#include "VbColor.h"
+#include "ui/BgrColor.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 
@@ -146,13 +147,13 @@ void TestLinkSearch::unplugWhileEditingSettingsKeepsTheEntries()
     WindowFixture fx;
     FormTavermund &f = fx.start();
     QVERIFY(fx.discover());
-    f.settingsPanel().cmdSet_Click();
+    f.settings().cmdSet_Click();
     f.ui.txtSet1[2]->setText("19200");
     fx.peer().hangUp();
     QTRY_VERIFY_WITH_TIMEOUT(fx.status().startsWith(QStringLiteral("COM Port comm-error! ")), 3000);
     QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
     QVERIFY(f.ui.frmSet->isVisible());
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QVERIFY(fx.dir().readIni().startsWith("1,\"19200\""));
     QVERIFY(f.Timer1.Enabled());
 }

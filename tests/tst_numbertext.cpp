@@ -1,8 +1,8 @@
 // Number text: the shared text-to-whole-number conversion, the reading of
 // reported values, and the general format of the duty display.
 
-#include "NumberReader.h"
-#include "WholeNumber.h"
+#include "text/NumberReader.h"
+#include "text/WholeNumber.h"
 
 #include <QTest>
 

@@ -156,7 +156,7 @@ void TestPwmCommands::readBackTiming()
     QVERIFY2(frequency >= 1600 && frequency < 2300, qPrintable(QString::number(frequency)));
     QVERIFY(f.ui.frmTemp[1]->isEnabled());
     QVERIFY(!f.Timer2.Enabled());
-    QCOMPARE(f.st.queryStep, std::int16_t(2));
+    QCOMPARE(f.st.pwm.queryStep, std::int16_t(2));
     // The replies fill the display.
     fx.peer().write("1SV1=25\r1SV2=5\r");
     QTRY_COMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("25"));
@@ -167,14 +167,14 @@ void TestPwmCommands::rediscoveryRerunsTheQueries()
     WindowFixture fx;
     FormTavermund &f = fx.start();
     QVERIFY(fx.discoverAndReadBack());
-    QCOMPARE(f.st.queryStep, std::int16_t(2));
-    f.settingsPanel().cmdSet_Click();
-    f.settingsPanel().cmdExit_Click();
+    QCOMPARE(f.st.pwm.queryStep, std::int16_t(2));
+    f.settings().cmdSet_Click();
+    f.ui.cmdExit->click();
     QVERIFY(fx.discover());
     QTRY_VERIFY_WITH_TIMEOUT(fx.peer().received().contains("1SV2\r"), 4000);
     QVERIFY(fx.peer().received().contains("1SV1\r"));
     QTRY_VERIFY(!f.Timer2.Enabled());
-    QCOMPARE(f.st.queryStep, std::int16_t(2));
+    QCOMPARE(f.st.pwm.queryStep, std::int16_t(2));
 }
 
 void TestPwmCommands::dutyButtonOnClosedPortDoesNotLock()

@@ -1,10 +1,10 @@
 // Line assembly, reply classification, the command texts and the poll
 // counting rule - the widget-free core of the link and the PWM control.
 
-#include "LineAssembler.h"
-#include "PollCounter.h"
-#include "Protocol.h"
-#include "ReplyParser.h"
+#include "link/LineAssembler.h"
+#include "pwm/PollCounter.h"
+#include "link/Protocol.h"
+#include "link/ReplyParser.h"
 
 #include <QTest>
 

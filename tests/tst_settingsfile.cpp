@@ -1,9 +1,9 @@
 // The settings file: reading by the field rules, the exact bytes written,
 // the code page, the fallback cases and the atomic write.
 
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "TempExeDir.h"
-#include "TextCodec8.h"
+#include "text/Cp1252Codec.h"
 
 #include <QFile>
 #include <QTest>
@@ -171,7 +171,7 @@ void TestSettingsFile::codePage()
     QCOMPARE(v->tempNames[1], QStringLiteral("°C"));
 
     // What we write is always the 8-bit form.
-    QCOMPARE(TextCodec8::encode(QStringLiteral("Grüße €")), QByteArray("Gr\xFC\xDF" "e \x80"));
+    QCOMPARE(Cp1252Codec::encode(QStringLiteral("Grüße €")), QByteArray("Gr\xFC\xDF" "e \x80"));
 }
 
 void TestSettingsFile::boundedRead()

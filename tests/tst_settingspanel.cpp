@@ -2,7 +2,7 @@
 // "Set" and "SAVE-CLOSE" round trips through a temporary executable folder,
 // refused entries, failed writes, and the answers to the exit box.
 
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -67,15 +67,15 @@ void TestSettingsPanel::handWrittenFileLoadsAndSavesQuoted()
 {
     WindowFixture fx("3, 9600, A, 5, x\r\nP, Q, R, S\r\n", 3);
     FormTavermund &f = fx.start();
-    QCOMPARE(f.st.commPort, std::int16_t(3));
-    QCOMPARE(f.st.deviceId, QStringLiteral("A"));
-    QCOMPARE(f.st.sampleTime, std::int16_t(5));
+    QCOMPARE(f.st.settings.commPort, std::int16_t(3));
+    QCOMPARE(f.st.settings.deviceId, QStringLiteral("A"));
+    QCOMPARE(f.st.settings.sampleTime, std::int16_t(5));
     QCOMPARE(f.MSComm1.CommPort(), 3);
     QCOMPARE(f.ui.txtSet1[5]->text(), QStringLiteral("x"));
     QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("P"));
     QCOMPARE(f.ui.lblTempName[4]->text(), QStringLiteral("S"));
     f.ui.txtTempName[1]->setText("Duty, %");
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QCOMPARE(fx.dir().readIni(), QByteArray("3,\"9600\",\"A\",5,\"x\"\r\n\"Duty, %\",\"Q\",\"R\",\"S\"\r\n"));
     QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("Duty, %"));
 }
@@ -95,9 +95,9 @@ void TestSettingsPanel::comEntryRoundsHalfToEven()
     QFETCH(QByteArray, line1);
     WindowFixture fx;
     FormTavermund &f = fx.start();
-    f.settingsPanel().cmdSet_Click();
+    f.settings().cmdSet_Click();
     f.ui.txtSet1[1]->setText(entry);
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QVERIFY(fx.dir().readIni().startsWith(line1));
 }
 
@@ -111,14 +111,14 @@ void TestSettingsPanel::refusedSettingsFallBack()
     QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("PWM(%):"));
     QCOMPARE(f.MSComm1.CommPort(), 1);
 
-    f.settingsPanel().cmdSet_Click();
+    f.settings().cmdSet_Click();
     f.ui.txtSet1[2]->setText("fast");
     f.ui.txtSet1[3]->setText("B");
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QCOMPARE(fx.dir().readIni(), QByteArray("1,\"fast\",\"B\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n"));
     QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("9600"));
     QCOMPARE(f.ui.txtSet1[3]->text(), QStringLiteral("1"));
-    QCOMPARE(f.st.baudRate, QStringLiteral("9600"));
+    QCOMPARE(f.st.settings.baudRate, QStringLiteral("9600"));
     QCOMPARE(f.MSComm1.Settings(), QStringLiteral("9600,N,8,1"));
     QVERIFY(fx.asked.isEmpty());
 }
@@ -130,23 +130,23 @@ void TestSettingsPanel::unconvertibleComEntryKeepsPanel()
     FormTavermund &f = fx.start();
     for (const QString &entry : {QStringLiteral(""), QStringLiteral("two"), QStringLiteral("40000")}) {
         fx.asked.clear();
-        f.settingsPanel().cmdSet_Click();
+        f.settings().cmdSet_Click();
         f.ui.txtSet1[1]->setText(entry);
         f.ui.txtSet1[2]->setText("19200");
         f.setStatus("unchanged");
-        f.settingsPanel().cmdExit_Click();
+        f.ui.cmdExit->click();
         QVERIFY(f.ui.frmSet->isVisible());
         QCOMPARE(f.ui.txtSet1[1]->text(), entry);
         QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
         QCOMPARE(fx.dir().readIni(), old);
-        QCOMPARE(f.st.commPort, std::int16_t(2));
-        QCOMPARE(f.st.baudRate, QStringLiteral("9600"));
+        QCOMPARE(f.st.settings.commPort, std::int16_t(2));
+        QCOMPARE(f.st.settings.baudRate, QStringLiteral("9600"));
         QCOMPARE(fx.status(), QStringLiteral("unchanged"));
         QCOMPARE(fx.asked.size(), 1);
         QVERIFY(fx.asked[0].prompt.contains(QStringLiteral("COM entry \"%1\"").arg(entry)));
     }
     f.ui.txtSet1[1]->setText("3");
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     QVERIFY(!f.ui.frmSet->isVisible());
     QVERIFY(fx.dir().readIni().startsWith("3,\"19200\""));
 }
@@ -156,7 +156,7 @@ void TestSettingsPanel::failedWriteKeepsOldFileAndPanel()
     const QByteArray old("2,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
     WindowFixture fx(old, 2);
     FormTavermund &f = fx.start();
-    f.settingsPanel().cmdSet_Click();
+    f.settings().cmdSet_Click();
     f.ui.txtTempName[1]->setText("a much longer caption than before");
     f.setStatus("unchanged");
 
@@ -166,14 +166,14 @@ void TestSettingsPanel::failedWriteKeepsOldFileAndPanel()
     rlimit tiny = saved;
     tiny.rlim_cur = 20; // the disk fills up part-way
     setrlimit(RLIMIT_FSIZE, &tiny);
-    f.settingsPanel().cmdExit_Click();
+    f.ui.cmdExit->click();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
     QCOMPARE(fx.dir().readIni(), old);
     QVERIFY(f.ui.frmSet->isVisible());
     QCOMPARE(f.ui.txtTempName[1]->text(), QStringLiteral("a much longer caption than before"));
-    QCOMPARE(f.st.tempNames[1], QStringLiteral("a"));
+    QCOMPARE(f.st.settings.tempNames[1], QStringLiteral("a"));
     QCOMPARE(fx.status(), QStringLiteral("unchanged"));
     QCOMPARE(fx.asked.size(), 1);
     QVERIFY(fx.asked[0].prompt.contains(fx.dir().iniPath()));
@@ -189,16 +189,16 @@ void TestSettingsPanel::copyUnderAnotherName()
     f.Form_Load();
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Bench2"));
     QCOMPARE(f.st.settingsPath, dir.path() + QStringLiteral("/Bench2.ini"));
-    QCOMPARE(f.st.commPort, std::int16_t(4));
+    QCOMPARE(f.st.settings.commPort, std::int16_t(4));
 }
 
 void TestSettingsPanel::exitBox_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("Yes") << int(MessageBox::Yes) << true;
-    QTest::newRow("No") << int(MessageBox::No) << false;
-    QTest::newRow("Cancel") << int(MessageBox::Cancel) << false;
+    QTest::newRow("Yes") << int(MessageRequest::Yes) << true;
+    QTest::newRow("No") << int(MessageRequest::No) << false;
+    QTest::newRow("Cancel") << int(MessageRequest::Cancel) << false;
 }
 
 void TestSettingsPanel::exitBox()
@@ -227,7 +227,7 @@ void TestSettingsPanel::exitDuringAPauseSendsNothingMore()
     WindowFixture fx;
     FormTavermund &f = fx.start();
     QVERIFY(fx.discoverAndReadBack());
-    fx.answers << MessageBox::Yes;
+    fx.answers << MessageRequest::Yes;
     QTimer::singleShot(10, &f, [&f] { f.close(); });
     f.pwm().cmd50P_Click();
     QCOMPARE(fx.asked.size(), 1);

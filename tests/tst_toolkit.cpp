@@ -1,14 +1,15 @@
 // The window toolkit services: timers, the event pump, colours, twips,
 // fonts, the executable's name and the message box.
 
+#include "toolkit/Constants.h"
 #include "CpuTime.h"
-#include "EventPump.h"
-#include "Executable.h"
-#include "FontResolver.h"
-#include "MessageBox.h"
-#include "Twips.h"
-#include "VbColor.h"
-#include "VbTimer.h"
+#include "toolkit/EventPump.h"
+#include "toolkit/Executable.h"
+#include "ui/FontResolver.h"
+#include "ui/MessageBox.h"
+#include "toolkit/Twips.h"
+#include "ui/BgrColor.h"
+#include "toolkit/WindowTimer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,10 +59,10 @@ private slots:
 
 void TestToolkit::enablingARunningTimerKeepsItsCountdown()
 {
-    VbTimer timer("T", 400ms);
+    WindowTimer timer("T", 400ms);
     QElapsedTimer clock;
     qint64 tickedAt = -1;
-    connect(&timer, &VbTimer::Timer, this, [&] {
+    connect(&timer, &WindowTimer::Timer, this, [&] {
         if (tickedAt < 0)
             tickedAt = clock.elapsed();
     });
@@ -82,14 +83,14 @@ void TestToolkit::ticksComeInDeadlineOrder()
     // 200 ms time-out, so the time-out falls due together with every second
     // attempt. The attempt was due first and must tick first, or the
     // time-out's message would be hidden by the attempt at once.
-    VbTimer attempt("attempt", 100ms);
-    VbTimer timeout("timeout", 200ms);
+    WindowTimer attempt("attempt", 100ms);
+    WindowTimer timeout("timeout", 200ms);
     QStringList order;
-    connect(&attempt, &VbTimer::Timer, this, [&] {
+    connect(&attempt, &WindowTimer::Timer, this, [&] {
         order << "A";
         timeout.setEnabled(true);
     });
-    connect(&timeout, &VbTimer::Timer, this, [&] {
+    connect(&timeout, &WindowTimer::Timer, this, [&] {
         order << "T";
         timeout.setEnabled(false);
     });
@@ -156,8 +157,8 @@ void TestToolkit::colours()
 {
     QFETCH(uint, value);
     QFETCH(QColor, color);
-    QCOMPARE(VbColor::toQColor(value, QPalette()), color);
-    QCOMPARE(VbColor::fromQColor(color), value);
+    QCOMPARE(BgrColor::toQColor(value, QPalette()), color);
+    QCOMPARE(BgrColor::fromQColor(color), value);
 }
 
 void TestToolkit::systemColoursFollowThePalette()
@@ -166,11 +167,11 @@ void TestToolkit::systemColoursFollowThePalette()
     pal.setColor(QPalette::Button, QColor(1, 2, 3));
     pal.setColor(QPalette::Highlight, QColor(4, 5, 6));
     pal.setColor(QPalette::Mid, QColor(7, 8, 9));
-    QCOMPARE(VbColor::toQColor(VbColor::ButtonFace, pal), QColor(1, 2, 3));
-    QCOMPARE(VbColor::toQColor(VbColor::Highlight, pal), QColor(4, 5, 6));
-    QCOMPARE(VbColor::toQColor(VbColor::InactiveTitleBar, pal), QColor(7, 8, 9));
-    QVERIFY(VbColor::isSystem(VbColor::ButtonFace));
-    QVERIFY(!VbColor::isSystem(0xFFFFFF));
+    QCOMPARE(BgrColor::toQColor(Colour::ButtonFace, pal), QColor(1, 2, 3));
+    QCOMPARE(BgrColor::toQColor(Colour::Highlight, pal), QColor(4, 5, 6));
+    QCOMPARE(BgrColor::toQColor(Colour::InactiveTitleBar, pal), QColor(7, 8, 9));
+    QVERIFY(BgrColor::isSystem(Colour::ButtonFace));
+    QVERIFY(!BgrColor::isSystem(0xFFFFFF));
 }
 
 void TestToolkit::twips_data()
@@ -243,13 +244,13 @@ void TestToolkit::messageBoxAnswers_data()
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<int>("answer");
     // The exit box: Yes is the default, Escape is Cancel.
-    QTest::newRow("exit box, Enter") << 35 << QList<int>{Qt::Key_Return} << int(MessageBox::Yes);
-    QTest::newRow("exit box, Escape") << 35 << QList<int>{Qt::Key_Escape} << int(MessageBox::Cancel);
+    QTest::newRow("exit box, Enter") << 35 << QList<int>{Qt::Key_Return} << int(MessageRequest::Yes);
+    QTest::newRow("exit box, Escape") << 35 << QList<int>{Qt::Key_Escape} << int(MessageRequest::Cancel);
     // The failed-send box: No is the default; Escape does nothing there.
-    QTest::newRow("failed send, Enter") << 276 << QList<int>{Qt::Key_Return} << int(MessageBox::No);
+    QTest::newRow("failed send, Enter") << 276 << QList<int>{Qt::Key_Return} << int(MessageRequest::No);
     QTest::newRow("failed send, Escape then Enter") << 276 << QList<int>{Qt::Key_Escape, Qt::Key_Return}
-                                                    << int(MessageBox::No);
-    QTest::newRow("OK box, Escape") << 16 << QList<int>{Qt::Key_Escape} << int(MessageBox::Ok);
+                                                    << int(MessageRequest::No);
+    QTest::newRow("OK box, Escape") << 16 << QList<int>{Qt::Key_Escape} << int(MessageRequest::Ok);
 }
 
 void TestToolkit::messageBoxAnswers()

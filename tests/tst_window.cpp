@@ -1,10 +1,11 @@
 // The real window, offscreen: its controls as designed, the start-up state,
 // colours as painted, fonts, keyboard order, the icon and the help panel.
 
-#include "ControlPainter.h"
-#include "FontResolver.h"
-#include "Twips.h"
-#include "VbColor.h"
+#include "toolkit/Constants.h"
+#include "ui/ControlPainter.h"
+#include "ui/FontResolver.h"
+#include "toolkit/Twips.h"
+#include "ui/BgrColor.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -77,7 +78,7 @@ void TestWindow::startUpState()
     QCOMPARE(ui.lblTemp[1]->text(), QStringLiteral("-"));
     QVERIFY(!ui.frmSet->isVisible());
     QVERIFY(!ui.frmHelp->isVisible());
-    QVERIFY(!ui.frmNevidi->isVisible());
+    QVERIFY(!fx.widget("frmNevidi")->isVisible());
     QVERIFY(!ui.frmTemp[1]->isEnabled());
     QVERIFY(!ui.cmd50P->isEnabled());
     QVERIFY(!ui.txtSet1[4]->isEnabled() && !ui.txtSet1[5]->isEnabled());
@@ -173,8 +174,8 @@ void TestWindow::coloursAndFonts()
     QCOMPARE(ui.lblDevCode->palette().color(QPalette::Active, QPalette::WindowText), QColor(255, 255, 0));
     QCOMPARE(ui.frmSet->palette().color(QPalette::Window), QColor(192, 0, 0));
     QCOMPARE(ui.cmdSV01->palette().color(QPalette::Button), QColor(0, 192, 0));
-    QCOMPARE(ControlPainter::backColorValue(ui.cmdFpwm[4]), VbColor::ButtonFace);
-    QCOMPARE(ControlPainter::backColorValue(ui.frmHelp), VbColor::Highlight);
+    QCOMPARE(ControlPainter::backColorValue(ui.cmdFpwm[4]), Colour::ButtonFace);
+    QCOMPARE(ControlPainter::backColorValue(ui.frmHelp), Colour::Highlight);
     // A black frame does not blacken the default buttons inside it.
     QCOMPARE(ui.cmd50P->palette().color(QPalette::Button), QApplication::palette().color(QPalette::Button));
     QCOMPARE(ui.txtSV01->palette().color(QPalette::Active, QPalette::Base), QApplication::palette().color(QPalette::Active, QPalette::Base));
@@ -223,17 +224,17 @@ void TestWindow::helpPanel()
         "- Set Sample time (not used)\n- Set ucApp name (not used)\n- Add users labels 1-2\n"
         "- More devices can be connected to different ports and copy the exe version  under a different name \n"
         "and use the various COM ports.  \n");
-    QCOMPARE(f.ui.Text1->toPlainText(), expected);
-    QCOMPARE(f.ui.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(f.findChild<QPlainTextEdit *>("Text1")->toPlainText(), expected);
+    QCOMPARE(f.findChild<QPlainTextEdit *>("Text1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 
     QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
     QVERIFY(f.ui.frmHelp->isVisible());
-    f.ui.Text1->appendPlainText("my note");
+    f.findChild<QPlainTextEdit *>("Text1")->appendPlainText("my note");
     f.cmdHelp_Click(); // again: nothing changes
     QVERIFY(f.ui.frmHelp->isVisible());
     QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
     QVERIFY(!f.ui.frmHelp->isVisible());
-    QVERIFY(f.ui.Text1->toPlainText().contains("my note"));
+    QVERIFY(f.findChild<QPlainTextEdit *>("Text1")->toPlainText().contains("my note"));
     QVERIFY(f.Timer1.Enabled());
 }
 

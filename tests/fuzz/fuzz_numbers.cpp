@@ -8,8 +8,8 @@
 // range limits of double lie, and mutations alone rarely build them.
 
 #include "FuzzCheck.h"
-#include "NumberReader.h"
-#include "WholeNumber.h"
+#include "text/NumberReader.h"
+#include "text/WholeNumber.h"
 
 #include <cerrno>
 #include <clocale>

@@ -11,10 +11,10 @@
 // Missing header bytes read as 0.
 
 #include "FuzzCheck.h"
-#include "LineAssembler.h"
-#include "NumberReader.h"
-#include "Protocol.h"
-#include "ReplyParser.h"
+#include "link/LineAssembler.h"
+#include "text/NumberReader.h"
+#include "link/Protocol.h"
+#include "link/ReplyParser.h"
 
 #include <cmath>
 #include <vector>

@@ -3,7 +3,7 @@
 // writer's own substitutions.
 
 #include "FuzzCheck.h"
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <QStringDecoder>
 

@@ -5,7 +5,7 @@ foreach(target settings replies numbers)
   add_executable(fuzz_${target}_replay
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_${target}.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReplayMain.cpp)
-  target_link_libraries(fuzz_${target}_replay PRIVATE tavermund_core)
+  target_link_libraries(fuzz_${target}_replay PRIVATE tavermund_core tavermund_warnings)
   add_test(NAME fuzz_${target}_replay
     COMMAND fuzz_${target}_replay
             ${CMAKE_CURRENT_LIST_DIR}/corpus/${target}

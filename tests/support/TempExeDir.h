@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Executable.h"
+#include "toolkit/Executable.h"
 
 #include <QByteArray>
 #include <QString>

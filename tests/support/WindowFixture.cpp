@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "ControlPainter.h"
-#include "VbColor.h"
+#include "ui/ControlPainter.h"
+#include "ui/BgrColor.h"
 
 #include <QLabel>
 #include <QTest>
@@ -23,14 +23,14 @@ FormTavermund &WindowFixture::start()
 {
     FormOptions options;
     options.executable = m_dir.executable();
-    options.messageBox = [this](const MessageBox::Request &request) {
+    options.messageBox = [this](const MessageRequest &request) {
         asked.append(request);
         if (!answers.isEmpty())
             return answers.takeFirst();
         const int buttons = request.style & 0x0F;
-        if (buttons == MessageBox::YesNoCancel || buttons == MessageBox::OkCancel || buttons == MessageBox::RetryCancel)
-            return int(MessageBox::Cancel);
-        return buttons == MessageBox::YesNo ? int(MessageBox::Yes) : int(MessageBox::Ok);
+        if (buttons == MessageRequest::YesNoCancel || buttons == MessageRequest::OkCancel || buttons == MessageRequest::RetryCancel)
+            return int(MessageRequest::Cancel);
+        return buttons == MessageRequest::YesNo ? int(MessageRequest::Yes) : int(MessageRequest::Ok);
     };
     m_form = std::make_unique<FormTavermund>(options);
     m_form->Form_Load();
@@ -51,12 +51,12 @@ std::uint32_t WindowFixture::statusBack() const
 std::uint32_t WindowFixture::statusPixel() const
 {
     const QImage image = m_form->ui.lblStatus->grab().toImage();
-    return VbColor::fromQColor(image.pixelColor(3, image.height() / 2));
+    return BgrColor::fromQColor(image.pixelColor(3, image.height() / 2));
 }
 
 bool WindowFixture::discover(int timeoutMs)
 {
-    const QByteArray request = "\r" + m_form->st.deviceId.toLatin1() + "BS?\r";
+    const QByteArray request = "\r" + m_form->st.settings.deviceId.toLatin1() + "BS?\r";
     QElapsedTimer clock;
     clock.start();
     while (!m_peer.received().contains(request)) {
@@ -64,7 +64,7 @@ bool WindowFixture::discover(int timeoutMs)
             return false;
         QTest::qWait(10);
     }
-    m_peer.write(m_form->st.deviceId.toLatin1() + "BSok\r");
+    m_peer.write(m_form->st.settings.deviceId.toLatin1() + "BSok\r");
     while (m_form->Timer1.Enabled()) {
         if (clock.elapsed() > timeoutMs)
             return false;
@@ -75,7 +75,7 @@ bool WindowFixture::discover(int timeoutMs)
 
 bool WindowFixture::discoverAndReadBack()
 {
-    const QByteArray query = m_form->st.deviceId.toLatin1() + "SV2\r";
+    const QByteArray query = m_form->st.settings.deviceId.toLatin1() + "SV2\r";
     if (!discover() || !QTest::qWaitFor([&] { return m_peer.received().contains(query); }, 4000))
         return false;
     QTest::qWait(150);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormTavermund.h"
+#include "ui/FormTavermund.h"
 #include "PtyPeer.h"
 #include "TempExeDir.h"
 
@@ -30,7 +30,7 @@ public:
     // Every box the window asked, in order, and the answers to give; when
     // the queue is empty a box is answered Cancel where it has one, and Yes
     // or OK otherwise (never No: that ends the test process).
-    QList<MessageBox::Request> asked;
+    QList<MessageRequest> asked;
     QList<int> answers;
 
     QString status() const;

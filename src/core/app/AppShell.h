@@ -1,0 +1,51 @@
+#pragma once
+
+#include "toolkit/Executable.h"
+#include "toolkit/MessageRequest.h"
+
+#include <QObject>
+
+#include <cstdint>
+
+class LinkSession;
+class SerialComponent;
+class SettingsKeeper;
+class WindowTimer;
+
+// The application shell: the window's load event, the one procedure that
+// (re)starts the search for the device, the search retry tick and the exit
+// confirmation.
+class AppShell : public QObject
+{
+    Q_OBJECT
+
+public:
+    AppShell(SettingsKeeper &settings, LinkSession &link, SerialComponent &comm, WindowTimer &searchRetry,
+             Executable executable, AskOperator ask, QObject *parent = nullptr);
+
+    void Form_Load();
+    void RestartLink();
+    void Timer1_Timer();
+    // `cancel` is 0 on entry; 1 keeps the window open.
+    void Form_Unload(std::int16_t &cancel);
+
+    // After the device was lost. With the settings panel open, its
+    // SAVE-CLOSE restarts the link; a restart now would reload the panel
+    // over the operator's edits.
+    void restartUnlessEditing();
+
+signals:
+    void captionChanged(const QString &caption);
+    void statusChanged(const QString &caption);
+    void statusColourChanged(std::uint32_t colour);
+    // The operator confirmed the exit; the port is closed.
+    void exitConfirmed();
+
+private:
+    SettingsKeeper &m_settings;
+    LinkSession &m_link;
+    SerialComponent &m_comm;
+    WindowTimer &m_searchRetry;
+    Executable m_executable;
+    AskOperator m_ask;
+};

@@ -1,0 +1,54 @@
+#include "link/CommandSender.h"
+
+#include "toolkit/ProgramEnd.h"
+#include "link/Protocol.h"
+#include "serial/CommError.h"
+#include "serial/SerialComponent.h"
+#include "toolkit/EventPump.h"
+
+CommandSender::CommandSender(SerialComponent &comm, QString &pendingCommand, AskOperator ask,
+                             std::chrono::milliseconds pacing, QObject *parent)
+    : QObject(parent)
+    , m_comm(comm)
+    , m_pendingCommand(pendingCommand)
+    , m_ask(std::move(ask))
+    , m_pacing(pacing)
+{
+}
+
+void CommandSender::SendAction()
+{
+    if (m_shutDown)
+        return;
+    try {
+        m_comm.setOutput(m_pendingCommand + Protocol::CR);
+        return;
+    } catch (const CommError &) {
+        // Whatever the cause, the operator decides below.
+    }
+
+    const int answer = m_ask({QStringLiteral("NO RESPONSE! Check connected hardware! Do you want to continue ?"),
+                              MessageRequest::YesNo | MessageRequest::Critical | MessageRequest::DefaultButton2,
+                              QStringLiteral("MsgBox: NO RESPONSE - COMMUNICATION ERROR!"),
+                              QStringLiteral("DEMO.HLP"), 1000});
+    if (answer != MessageRequest::Yes)
+        ProgramEnd::now();
+
+    if (m_comm.PortOpen())
+        m_comm.setPortOpen(false);
+    emit restartWanted();
+}
+
+void CommandSender::PacingDelay()
+{
+    if (m_shutDown)
+        return;
+    EventPump::pauseFor(m_pacing);
+}
+
+void CommandSender::send(const QString &command)
+{
+    m_pendingCommand = command;
+    SendAction();
+    PacingDelay();
+}

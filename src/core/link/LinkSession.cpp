@@ -1,0 +1,112 @@
+#include "link/LinkSession.h"
+
+#include "link/Protocol.h"
+#include "link/ReplyParser.h"
+#include "link/ReplyState.h"
+#include "serial/CommError.h"
+#include "serial/LineSettings.h"
+#include "serial/SerialComponent.h"
+#include "settings/SettingsValues.h"
+#include "text/NumberReader.h"
+#include "toolkit/Constants.h"
+#include "toolkit/WindowTimer.h"
+
+#include <QLocale>
+
+LinkSession::LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state,
+                         WindowTimer &searchRetry, WindowTimer &replyTimeout, QObject *parent)
+    : QObject(parent)
+    , m_comm(comm)
+    , m_settings(settings)
+    , m_state(state)
+    , m_searchRetry(searchRetry)
+    , m_replyTimeout(replyTimeout)
+{
+}
+
+void LinkSession::cmdInicijalizacija_Click()
+{
+    try {
+        m_comm.setSettings(LineSettings::forBaudRate(m_settings.baudRate));
+        m_comm.setHandshaking(0);
+        emit statusColourChanged(Colour::LightYellow);
+        emit statusChanged(QStringLiteral("Searching for uc code..."));
+        m_replyTimeout.setEnabled(true);
+        if (!m_comm.PortOpen())
+            m_comm.setPortOpen(true);
+        m_comm.setDTREnable(false);
+        m_comm.setRTSEnable(false);
+        m_comm.setRThreshold(1);
+        m_comm.setInputLen(1);
+        m_comm.setOutput(Protocol::searchRequest(m_settings.deviceId));
+    } catch (const CommError &error) {
+        // The next tick of the search retry tries again.
+        if (error.number() != 0) {
+            emit statusColourChanged(Colour::LightRed);
+            emit statusChanged(Protocol::portErrorStatus(error.number()));
+        }
+    }
+}
+
+void LinkSession::TimerCom_Timer()
+{
+    m_replyTimeout.setEnabled(false);
+    emit statusColourChanged(Colour::LightRed);
+    emit statusChanged(QStringLiteral("No response!"));
+}
+
+void LinkSession::MSComm1_OnComm()
+{
+    if (m_comm.CommEvent() != SerialComponent::ReceiveEvent)
+        return;
+    do {
+        const QString received = m_comm.Input();
+        // A read that finds nothing still yields one character: a blank.
+        const QChar c = received.isEmpty() ? QChar(u' ') : received.front();
+        if (const auto line = m_state.rxLine.feed(c))
+            HandleReply(*line);
+    } while (m_comm.InBufferCount() != 0);
+}
+
+void LinkSession::HandleReply(const LineAssembler::Line &line)
+{
+    m_replyTimeout.setEnabled(false);
+    emit statusColourChanged(Colour::LightGreen);
+    emit statusChanged(Protocol::receivedStatus(m_settings.commPort, m_settings.baudRate, line.text));
+
+    const ReplyParser::Outcome reply = ReplyParser::parse(line.text, line.overflowed, m_settings.deviceId);
+    if (reply.tooLong) {
+        emit statusChanged(QStringLiteral("???"));
+        return;
+    }
+
+    if (reply.identification) {
+        emit statusChanged(QStringLiteral("Found: ") + line.text);
+        m_searchRetry.setEnabled(false);
+        emit statusColourChanged(Colour::Green);
+        emit deviceFound();
+    }
+
+    if (reply.kind == ReplyParser::Kind::Other)
+        return;
+    if (!reply.value) {
+        emit statusChanged(QStringLiteral("???"));
+        return;
+    }
+    if (reply.kind == ReplyParser::Kind::Duty) {
+        m_state.reportedValues[1] = *reply.value;
+        emit dutyShown(NumberReader::formatGeneral(*reply.value, QLocale().decimalPoint().front()));
+        return;
+    }
+    m_state.reportedValues[2] = *reply.value;
+    emit frequencyShown(ReplyParser::frequencyButton(*reply.value));
+}
+
+void LinkSession::recoverLostDevice(int errorNumber)
+{
+    if (m_comm.PortOpen())
+        m_comm.setPortOpen(false);
+    emit deviceLost(errorNumber);
+    emit statusColourChanged(Colour::LightRed);
+    emit statusChanged(Protocol::portErrorStatus(errorNumber));
+}

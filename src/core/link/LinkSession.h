@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/LineAssembler.h"
+
+#include <QObject>
+
+#include <cstdint>
+
+class SerialComponent;
+class WindowTimer;
+struct ReplyState;
+struct SettingsValues;
+
+// The device search and the receive path: INIT (one search attempt), the
+// reply time-out, the receive event that assembles lines, and HandleReply,
+// which shows every line and acts on the device's replies.
+//
+// It drives MSComm1, the search retry (stopping it once the device has
+// answered) and the reply time-out; it reads the link settings and keeps
+// the received line and the reported values. What the window is to show
+// goes out as signals, in the order of the steps.
+class LinkSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state, WindowTimer &searchRetry,
+                WindowTimer &replyTimeout, QObject *parent = nullptr);
+
+    void cmdInicijalizacija_Click();
+    void TimerCom_Timer();
+    void MSComm1_OnComm();
+    void HandleReply(const LineAssembler::Line &line);
+
+    // The device went away (unplugged adapter, failed poll): the port is
+    // closed, deviceLost lets the window recover, and the error stands on
+    // the status line until the next attempt.
+    void recoverLostDevice(int errorNumber);
+
+signals:
+    void statusChanged(const QString &caption);
+    void statusColourChanged(std::uint32_t colour);
+    // The identification reply: the search is over.
+    void deviceFound();
+    // A duty value the device reported, as the duty display shows it.
+    void dutyShown(const QString &text);
+    // A frequency index the device reported: the button to highlight (1 to
+    // 7), or 0 when it names none. The other buttons show the button face.
+    void frequencyShown(int button);
+    // Before the error is shown: the window is enabled again, the poll
+    // stops and the search starts anew once the settings panel is closed.
+    void deviceLost(int errorNumber);
+
+private:
+    SerialComponent &m_comm;
+    const SettingsValues &m_settings;
+    ReplyState &m_state;
+    WindowTimer &m_searchRetry;
+    WindowTimer &m_replyTimeout;
+};

@@ -1,0 +1,126 @@
+#include "pwm/PwmControl.h"
+
+#include "link/CommandSender.h"
+#include "link/Protocol.h"
+#include "pwm/PollCounter.h"
+#include "pwm/PwmState.h"
+#include "serial/CommError.h"
+#include "serial/SerialComponent.h"
+#include "settings/SettingsValues.h"
+#include "text/WholeNumber.h"
+#include "toolkit/WindowTimer.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+PwmControl::PwmControl(CommandSender &sender, SerialComponent &comm, const SettingsValues &settings, PwmState &state,
+                       WindowTimer &readBack, WindowTimer &pollTick, QObject *parent)
+    : QObject(parent)
+    , m_sender(sender)
+    , m_comm(comm)
+    , m_settings(settings)
+    , m_state(state)
+    , m_readBack(readBack)
+    , m_pollTick(pollTick)
+{
+}
+
+void PwmControl::setDuty(int percent)
+{
+    m_sender.send(Protocol::setDuty(m_settings.deviceId, percent));
+    m_sender.send(Protocol::dutyReadback());
+}
+
+void PwmControl::cmd0P_Click()
+{
+    setDuty(0);
+}
+
+void PwmControl::cmd50P_Click()
+{
+    setDuty(50);
+}
+
+void PwmControl::cmd100P_Click()
+{
+    setDuty(100);
+}
+
+void PwmControl::cmdSV01_Click(const QString &typed)
+{
+    const auto value = WholeNumber::fromText(typed, QLocale().decimalPoint().front());
+    if (value)
+        m_state.dutyPercent = *value;
+    if (!value || *value < 0 || *value > 100) {
+        emit dutyEntryChanged(QStringLiteral("error"));
+        return;
+    }
+    m_sender.send(Protocol::setDuty(m_settings.deviceId, m_state.dutyPercent));
+}
+
+void PwmControl::cmdFpwm_Click(int index)
+{
+    m_sender.send(Protocol::setFrequency(m_settings.deviceId, index));
+}
+
+void PwmControl::cmdPV01_Click()
+{
+    m_sender.send(Protocol::queryDuty(m_settings.deviceId));
+}
+
+void PwmControl::cmdSV02_Click()
+{
+    m_sender.send(Protocol::queryFrequency(m_settings.deviceId));
+}
+
+void PwmControl::startAfterDiscovery()
+{
+    if (m_settings.sampleTime > 0) {
+        m_state.pollCount = std::int16_t(m_settings.sampleTime - 1);
+        m_pollTick.setEnabled(true);
+    }
+    // Every discovery reads the device back afresh.
+    m_state.queryStep = 0;
+    m_readBack.setEnabled(true);
+}
+
+void PwmControl::stopPolling()
+{
+    m_pollTick.setEnabled(false);
+}
+
+void PwmControl::Timer2_Timer()
+{
+    // Reset to 0 by every discovery, so this stays within 0..2.
+    m_state.queryStep = std::int16_t(std::min(m_state.queryStep + 1, int(WholeNumber::Max)));
+    if (m_state.queryStep == 1) {
+        emit controlsEnabled();
+        m_sender.PacingDelay();
+        cmdPV01_Click();
+    } else if (m_state.queryStep == 2) {
+        m_sender.PacingDelay();
+        cmdSV02_Click();
+        m_readBack.setEnabled(false);
+    }
+}
+
+void PwmControl::StTimer_Timer()
+{
+    const PollCounter::Tick tick = PollCounter::tick(m_state.pollCount, m_settings.sampleTime);
+    emit statusChanged(Protocol::pollStatus(m_settings.sampleTime, tick.shown));
+    if (!tick.poll)
+        return;
+
+    emit inputLockChanged(true);
+    try {
+        m_comm.setOutput(Protocol::poll(m_settings.deviceId) + Protocol::CR);
+    } catch (const CommError &error) {
+        // The device has gone; recovering takes the lock off again.
+        emit pollFailed(error.number());
+        return;
+    }
+    m_sender.PacingDelay();
+    emit inputLockChanged(false);
+    m_state.pollCount = 0;
+}

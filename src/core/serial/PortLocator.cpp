@@ -1,0 +1,47 @@
+#include "serial/PortLocator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDirectory)
+{
+    Location where;
+#ifdef Q_OS_WIN
+    Q_UNUSED(linkDirectory);
+    where.path = QStringLiteral("COM%1").arg(portNumber);
+#else
+    const QString link = QDir(linkDirectory).filePath(QStringLiteral("com%1").arg(portNumber));
+    const QFileInfo info(link);
+    if (info.isSymLink() || info.exists()) {
+        where.linkPath = link;
+        // The real device, so that the lock file and the exclusive open are
+        // the same however many links or by-id names point at it.
+        where.path = info.canonicalFilePath();
+    } else {
+        where.path = QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+    }
+#endif
+    return where;
+}
+
+bool PortLocator::hasNoDevice(const QString &path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return false;
+#else
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == EIO || errno == ENXIO || errno == ENODEV;
+#endif
+}

@@ -1,0 +1,295 @@
+#include "serial/SerialComponent.h"
+
+#include "serial/CommError.h"
+#include "serial/PortLocator.h"
+#include "text/Cp1252Codec.h"
+#include "toolkit/Constants.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+// Runs a QSerialPort call whose failure we handle (or deliberately ignore)
+// ourselves, without it reaching the error handler that closes the port.
+[[nodiscard]] auto quietly(bool &quiet)
+{
+    const bool was = std::exchange(quiet, true);
+    return qScopeGuard([&quiet, was] { quiet = was; });
+}
+
+} // namespace
+
+SerialComponent::SerialComponent(QObject *parent)
+    : QObject(parent)
+{
+    setObjectName(QStringLiteral("MSComm1"));
+    m_line = *LineSettings::parse(m_settingsText);
+    m_port.setReadBufferSize(InBufferSize);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialComponent::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialComponent::onError);
+}
+
+SerialComponent::~SerialComponent()
+{
+    closeNow();
+}
+
+void SerialComponent::setLinkDirectory(const QString &directory)
+{
+    m_linkDirectory = directory;
+}
+
+void SerialComponent::setCommPort(int port)
+{
+    if (port < 1 || port > 255)
+        throw CommError(CommError::InvalidPortNumber, QStringLiteral("port %1 is outside 1..255").arg(port));
+    if (PortOpen())
+        throw CommError(CommError::NotValidWhileOpen, QStringLiteral("the port is open"));
+    m_commPort = port;
+}
+
+void SerialComponent::setSettings(const QString &settings)
+{
+    const auto parsed = LineSettings::parse(settings);
+    if (!parsed)
+        throw CommError(CommError::InvalidPropertyValue, QStringLiteral("settings \"%1\" refused").arg(settings));
+    m_line = *parsed;
+    m_settingsText = settings;
+    if (PortOpen())
+        applyLineSettings();
+}
+
+void SerialComponent::setHandshaking(int mode)
+{
+    if (mode < 0 || mode > 3)
+        throw CommError(CommError::InvalidPropertyValue, QStringLiteral("handshaking %1 refused").arg(mode));
+    m_handshaking = mode;
+    if (PortOpen())
+        applyLineSettings();
+}
+
+bool SerialComponent::PortOpen() const
+{
+    return m_port.isOpen() && !m_lost;
+}
+
+void SerialComponent::setPortOpen(bool open)
+{
+    if (!open) {
+        closeNow();
+        return;
+    }
+    if (PortOpen())
+        throw CommError(CommError::PortAlreadyOpen, QStringLiteral("the port is already open"));
+    closeNow(); // a port that failed by itself and is still on its way out
+
+    const PortLocator::Location where = PortLocator::locate(m_commPort, m_linkDirectory);
+    if (where.path.isEmpty() || !QFileInfo::exists(where.path)) {
+        const QString name = where.linkPath.isEmpty() ? where.path : where.linkPath;
+        throw CommError(CommError::InvalidPortNumber, QStringLiteral("%1 does not exist").arg(name));
+    }
+
+    m_port.setPortName(where.path);
+    {
+        const auto quiet = quietly(m_quiet);
+        m_port.clearError();
+        if (!m_port.open(QIODevice::ReadWrite))
+            throwOpenError(where.path);
+    }
+    m_lost = false;
+    m_lostError = 0;
+    try {
+        applyLineSettings();
+    } catch (...) {
+        closeNow();
+        throw;
+    }
+    applyModemLines();
+
+    // Whatever the device sent before we were listening is stale.
+    const auto quiet = quietly(m_quiet);
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+    m_port.clearError();
+}
+
+void SerialComponent::throwOpenError(const QString &path)
+{
+    const QSerialPort::SerialPortError error = m_port.error();
+    const QString reason = m_port.errorString();
+    m_port.clearError();
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        throw CommError(CommError::InvalidPortNumber, reason);
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        // Qt reports a held lock file, an exclusive open by someone else and
+        // a plain lack of rights alike; access() tells the last one apart.
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+            throw CommError(CommError::PermissionDenied, reason);
+        throw CommError(CommError::PortAlreadyOpen, reason);
+    case QSerialPort::ResourceError:
+        // A node with no hardware behind it (a UART that is not fitted) is
+        // a port that does not exist.
+        if (PortLocator::hasNoDevice(path))
+            throw CommError(CommError::InvalidPortNumber, reason);
+        throw CommError(CommError::DeviceGone, reason);
+    case QSerialPort::UnsupportedOperationError:
+        throw CommError(CommError::SettingsNotApplied, reason);
+    default:
+        throw CommError(CommError::Unknown, reason);
+    }
+}
+
+void SerialComponent::applyLineSettings()
+{
+    const auto quiet = quietly(m_quiet);
+    static constexpr QSerialPort::FlowControl flows[] = {
+        QSerialPort::NoFlowControl, QSerialPort::SoftwareControl, QSerialPort::HardwareControl,
+        QSerialPort::HardwareControl};
+    const bool ok = m_port.setBaudRate(m_line.baud) && m_port.setParity(m_line.parity)
+        && m_port.setDataBits(m_line.dataBits) && m_port.setStopBits(m_line.stopBits)
+        && m_port.setFlowControl(flows[m_handshaking]);
+    if (!ok && m_port.isOpen()) {
+        const QString reason = m_port.errorString();
+        m_port.clearError();
+        throw CommError(CommError::SettingsNotApplied, reason);
+    }
+}
+
+void SerialComponent::applyModemLines()
+{
+    // A pseudo-terminal or an adapter without modem lines refuses these;
+    // that is no fault of the link.
+    const auto quiet = quietly(m_quiet);
+    m_port.setDataTerminalReady(m_dtr);
+    m_port.setRequestToSend(m_rts);
+    m_port.clearError();
+}
+
+void SerialComponent::setDTREnable(bool enable)
+{
+    m_dtr = enable;
+    if (PortOpen())
+        applyModemLines();
+}
+
+void SerialComponent::setRTSEnable(bool enable)
+{
+    m_rts = enable;
+    if (PortOpen() && m_handshaking < 2)
+        applyModemLines();
+}
+
+void SerialComponent::setRThreshold(int count)
+{
+    if (count < 0 || count > Int16::Max)
+        throw CommError(CommError::InvalidPropertyValue, QStringLiteral("RThreshold %1 refused").arg(count));
+    m_rThreshold = count;
+}
+
+void SerialComponent::setInputLen(int count)
+{
+    if (count < 0 || count > Int16::Max)
+        throw CommError(CommError::InvalidPropertyValue, QStringLiteral("InputLen %1 refused").arg(count));
+    m_inputLen = count;
+}
+
+void SerialComponent::setOutput(const QString &text)
+{
+    if (!PortOpen())
+        throw CommError(m_lost ? m_lostError : int(CommError::PortNotOpen), QStringLiteral("the port is not open"));
+    const auto quiet = quietly(m_quiet);
+    m_port.clearError();
+    // One byte per character, in the code page of the settings file.
+    const QByteArray bytes = Cp1252Codec::encode(text);
+    const qint64 queued = m_port.write(bytes);
+    // Hand the bytes to the driver now, so that a dead device shows up here
+    // and not later, from inside the event loop.
+    m_port.flush();
+    const QSerialPort::SerialPortError error = m_port.error();
+    if (queued != bytes.size() || (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)) {
+        const QString reason = m_port.errorString();
+        const int number = error == QSerialPort::ResourceError ? int(CommError::DeviceGone) : int(CommError::WriteFailed);
+        closeNow();
+        throw CommError(number, reason);
+    }
+}
+
+QString SerialComponent::Input()
+{
+    if (!PortOpen())
+        return QString();
+    const qint64 count = m_inputLen == 0 ? m_port.bytesAvailable() : m_inputLen;
+    if (count == 1) {
+        // One character at a time is the receive path's normal case: hand
+        // out shared one-character strings instead of allocating each one.
+        static const std::array<QString, 256> single = [] {
+            std::array<QString, 256> table;
+            for (int b = 0; b < 256; ++b)
+                table[std::size_t(b)] = Cp1252Codec::decode(QByteArray(1, char(b)));
+            return table;
+        }();
+        char c;
+        if (m_port.getChar(&c))
+            return single[uchar(c)];
+        return QString();
+    }
+    return Cp1252Codec::decode(m_port.read(count));
+}
+
+int SerialComponent::InBufferCount() const
+{
+    if (!PortOpen())
+        return 0;
+    return int(std::min<qint64>(m_port.bytesAvailable(), Int16::Max));
+}
+
+void SerialComponent::onReadyRead()
+{
+    if (m_lost || m_rThreshold <= 0 || m_port.bytesAvailable() < m_rThreshold)
+        return;
+    m_commEvent = ReceiveEvent;
+    emit OnComm();
+}
+
+void SerialComponent::onError(QSerialPort::SerialPortError error)
+{
+    if (m_quiet || m_lost || error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    if (!m_port.isOpen())
+        return;
+    // We may be deep inside QSerialPort's own notifier here; close from the
+    // event loop, and treat the port as closed from this moment on.
+    m_lost = true;
+    m_lostError = error == QSerialPort::ReadError ? int(CommError::ReadFailed)
+        : error == QSerialPort::WriteError        ? int(CommError::WriteFailed)
+                                                  : int(CommError::DeviceGone);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_lost)
+                return; // closed or reopened meanwhile
+            closeNow();
+            emit PortLost(m_lostError);
+        },
+        Qt::QueuedConnection);
+}
+
+void SerialComponent::closeNow()
+{
+    if (m_port.isOpen()) {
+        const auto quiet = quietly(m_quiet);
+        m_port.close();
+        m_port.clearError();
+    }
+    m_lost = false;
+}

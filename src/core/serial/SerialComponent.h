@@ -1,0 +1,90 @@
+#pragma once
+
+#include "serial/LineSettings.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+// The serial communications component (the window's MSComm1): the
+// properties of a classic event-driven serial control, over QSerialPort.
+// Characters travel one byte each, in cp1252.
+//
+// Every failing operation throws CommError with its number. Received
+// characters raise OnComm with CommEvent 2 once RThreshold of them are
+// waiting; Input then hands them out InputLen at a time.
+//
+// A port that fails while open (the adapter unplugged, a hung-up tty) is
+// closed at once, so that a dead descriptor cannot keep the event loop
+// spinning on zero-byte reads, and PortLost tells the owner; the next
+// Output fails until the port is opened again.
+class SerialComponent : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ReceiveEvent = 2; // comEvReceive
+    static constexpr int InBufferSize = 1024;
+
+    explicit SerialComponent(QObject *parent = nullptr);
+    ~SerialComponent() override;
+
+    // Where com<n> links are looked up (the executable's folder).
+    void setLinkDirectory(const QString &directory);
+
+    int CommPort() const { return m_commPort; }
+    void setCommPort(int port);
+
+    QString Settings() const { return m_settingsText; }
+    void setSettings(const QString &settings);
+
+    int Handshaking() const { return m_handshaking; }
+    void setHandshaking(int mode);
+
+    bool PortOpen() const;
+    void setPortOpen(bool open);
+
+    bool DTREnable() const { return m_dtr; }
+    void setDTREnable(bool enable);
+    bool RTSEnable() const { return m_rts; }
+    void setRTSEnable(bool enable);
+
+    int RThreshold() const { return m_rThreshold; }
+    void setRThreshold(int count);
+    int InputLen() const { return m_inputLen; }
+    void setInputLen(int count);
+
+    void setOutput(const QString &text);
+
+    int CommEvent() const { return m_commEvent; }
+    QString Input();
+    int InBufferCount() const;
+
+signals:
+    void OnComm();
+    // The open port failed by itself and has been closed; `number` says why.
+    void PortLost(int number);
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void applyLineSettings();
+    void applyModemLines();
+    void closeNow();
+    [[noreturn]] void throwOpenError(const QString &path);
+
+    QSerialPort m_port;
+    QString m_linkDirectory;
+    int m_commPort = 1;
+    QString m_settingsText = QStringLiteral("9600,N,8,1");
+    LineSettings m_line;
+    int m_handshaking = 0;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_rThreshold = 0;
+    int m_inputLen = 0;
+    int m_commEvent = 0;
+    bool m_quiet = false; // our own calls report their failures themselves
+    bool m_lost = false;  // failed while open; the close is on its way
+    int m_lostError = 0;  // why it failed
+};

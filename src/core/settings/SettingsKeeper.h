@@ -1,0 +1,64 @@
+#pragma once
+
+#include "toolkit/Executable.h"
+#include "settings/SettingsValues.h"
+#include "toolkit/MessageRequest.h"
+
+#include <QObject>
+
+#include <array>
+
+class SerialComponent;
+
+// Moves the settings between the file beside the executable, the window's
+// state, the settings panel and MSComm1, and keeps track of the panel
+// being open.
+class SettingsKeeper : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the panel's boxes hold: txtSet1(1) to txtSet1(5) and
+    // txtTempName(1) to txtTempName(4); element 0 unused.
+    struct PanelEntries
+    {
+        std::array<QString, 6> set1;
+        std::array<QString, 5> tempNames;
+    };
+
+    SettingsKeeper(SerialComponent &comm, SettingsValues &values, QString &settingsPath, Executable executable,
+                   AskOperator ask, QObject *parent = nullptr);
+
+    // Reads the file, or falls back to the defaults without a word when it
+    // is missing, unreadable, short, out of range or refused by MSComm1.
+    void LoadSettings();
+    // Closes the port, writes the entries and asks for a link restart.
+    // Returns false, with the file and the settings untouched, when an
+    // entry cannot be converted or the file cannot be written.
+    bool SaveSettings(const PanelEntries &entries);
+
+    void cmdSet_Click();
+    void cmdExit_Click(const PanelEntries &entries);
+    bool isPanelOpen() const { return m_panelOpen; }
+
+signals:
+    // The values to show in the panel and in the caption labels.
+    void loaded(const SettingsValues &values);
+    void panelOpened();
+    void panelClosed();
+    // Entry txtSet1(index) was refused: it is to be focused and selected.
+    void entryRefused(int index);
+    // The file has been written: the link is to restart from the file.
+    void saved();
+
+private:
+    void apply();
+    void refuseEntry(int index, const QString &what, const QString &text);
+
+    SerialComponent &m_comm;
+    SettingsValues &m_values;
+    QString &m_settingsPath;
+    Executable m_executable;
+    AskOperator m_ask;
+    bool m_panelOpen = false;
+};

@@ -1,0 +1,90 @@
+#include "ui/InputLock.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+
+InputLock::InputLock(QWidget *window)
+    : QObject(window)
+    , m_window(window)
+{
+}
+
+InputLock::~InputLock()
+{
+    if (m_locked)
+        qApp->removeEventFilter(this);
+}
+
+void InputLock::setLocked(bool locked)
+{
+    if (locked == m_locked)
+        return;
+    m_locked = locked;
+    if (locked) {
+        // A button held down when the lock starts must not click when it is
+        // let go during the lock: it is released without a click, as
+        // disabling it would.
+        for (QAbstractButton *button : m_window->findChildren<QAbstractButton *>()) {
+            if (button->isDown())
+                button->setDown(false);
+        }
+        qApp->installEventFilter(this);
+        return;
+    }
+    qApp->removeEventFilter(this);
+    // Queued, so that the keys arrive after the handler that lifted the
+    // lock has finished, as if they had just been typed.
+    QMetaObject::invokeMethod(this, &InputLock::releaseHeldKeys, Qt::QueuedConnection);
+}
+
+bool InputLock::isOurs(QObject *watched) const
+{
+    if (auto *widget = qobject_cast<QWidget *>(watched))
+        return widget->window() == m_window;
+    return watched == m_window->windowHandle();
+}
+
+bool InputLock::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_locked || !isOurs(watched))
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return true;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        m_held.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
+        return true;
+    default:
+        return false;
+    }
+}
+
+void InputLock::releaseHeldKeys()
+{
+    // Locked again before this ran: the keys wait for the next release.
+    while (!m_locked && !m_held.empty()) {
+        HeldKey key = std::move(m_held.front());
+        m_held.erase(m_held.begin());
+        QObject *target = key.receiver;
+        // A key held at a control goes where the focus is now, so a held Tab
+        // moves the focus for the keys after it; one held at the window is
+        // routed by the window itself.
+        if (qobject_cast<QWidget *>(target) && m_window->focusWidget())
+            target = m_window->focusWidget();
+        if (target)
+            QCoreApplication::sendEvent(target, key.event.get());
+    }
+}

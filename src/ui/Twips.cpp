@@ -1,8 +1,0 @@
-#include "Twips.h"
-
-#include <cmath>
-
-int Twips::toPixels(int twips, double logicalDpi)
-{
-    return int(std::lround(twips * logicalDpi / PerInch));
-}
