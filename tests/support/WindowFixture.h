@@ -32,6 +32,9 @@ public:
     // or OK otherwise (never No: that ends the test process).
     QList<MessageRequest> asked;
     QList<int> answers;
+    // The window's clock; set before start(). Tests that check the order of
+    // events rather than their timing run on a compressed clock.
+    Intervals intervals;
 
     QString status() const;
     std::uint32_t statusBack() const;

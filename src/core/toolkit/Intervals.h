@@ -2,14 +2,23 @@
 
 #include <chrono>
 
-// The window's timer periods and the pacing pause between commands.
-namespace Intervals {
-using namespace std::chrono_literals;
+// The window's timer periods and the pacing pause between commands. The
+// window takes them from its options, so that tests can run it on a
+// compressed clock.
+struct Intervals
+{
+    using ms = std::chrono::milliseconds;
 
-inline constexpr std::chrono::milliseconds SearchRetry = 2500ms; // Timer1: one search attempt
-inline constexpr std::chrono::milliseconds ReplyTimeout = 5000ms; // TimerCom: "No response!"
-inline constexpr std::chrono::milliseconds QueryStep = 800ms;     // Timer2: read-back after discovery
-inline constexpr std::chrono::milliseconds PollTick = 1000ms;     // StTimer: poll counter
-inline constexpr std::chrono::milliseconds Pacing = 50ms;         // pause after every command
+    ms searchRetry{2500}; // Timer1: one search attempt
+    ms replyTimeout{5000}; // TimerCom: "No response!"
+    ms readBackStep{800}; // Timer2: the read-back after discovery
+    ms pollTick{1000};    // StTimer: the poll counter
+    ms pacing{50};        // the pause after every command
 
-} // namespace Intervals
+    // Every interval divided by `factor`: the same order of events, sooner.
+    Intervals compressed(int factor) const
+    {
+        return {searchRetry / factor, replyTimeout / factor, readBackStep / factor, pollTick / factor,
+                pacing / factor};
+    }
+};

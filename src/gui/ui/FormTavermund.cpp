@@ -2,7 +2,6 @@
 
 #include "text/WholeNumber.h"
 #include "toolkit/Constants.h"
-#include "toolkit/Intervals.h"
 #include "toolkit/Twips.h"
 #include "ui/BgrColor.h"
 #include "ui/ControlPainter.h"
@@ -29,16 +28,16 @@ constexpr Qt::WindowFlags FixedWindow = Qt::Window | Qt::CustomizeWindowHint | Q
 
 FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
     : QWidget(parent, FixedWindow)
-    , Timer1(QStringLiteral("Timer1"), Intervals::SearchRetry)
-    , TimerCom(QStringLiteral("TimerCom"), Intervals::ReplyTimeout)
-    , Timer2(QStringLiteral("Timer2"), Intervals::QueryStep)
-    , StTimer(QStringLiteral("StTimer"), Intervals::PollTick)
+    , Timer1(QStringLiteral("Timer1"), options.intervals.searchRetry)
+    , TimerCom(QStringLiteral("TimerCom"), options.intervals.replyTimeout)
+    , Timer2(QStringLiteral("Timer2"), options.intervals.readBackStep)
+    , StTimer(QStringLiteral("StTimer"), options.intervals.pollTick)
     , m_options(std::move(options))
     , m_settings(MSComm1, st.settings, st.settingsPath, m_options.executable,
                  [this](const MessageRequest &r) { return m_options.messageBox(r); })
     , m_link(MSComm1, st.settings, st.replies, Timer1, TimerCom)
     , m_sender(MSComm1, st.pendingCommand, [this](const MessageRequest &r) { return m_options.messageBox(r); },
-               Intervals::Pacing)
+               m_options.intervals.pacing)
     , m_pwm(m_sender, MSComm1, st.settings, st.pwm, Timer2, StTimer)
     , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable,
               [this](const MessageRequest &r) { return m_options.messageBox(r); })
