@@ -102,6 +102,13 @@ bool PtyPeer::slaveOpen() const
     return (p.revents & POLLHUP) == 0;
 }
 
+termios PtyPeer::lineSettings() const
+{
+    termios tio{};
+    ::tcgetattr(m_master, &tio);
+    return tio;
+}
+
 void PtyPeer::onReadable()
 {
     char buffer[4096];

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include <termios.h>
+
 class QSocketNotifier;
 
 // The far end of a pseudo-terminal: plays the device for a test.
@@ -50,6 +52,8 @@ public:
 
     // The slave is held open by someone (the tool's port is open).
     bool slaveOpen() const;
+    // The line settings the tool put on the port (the master shares them).
+    termios lineSettings() const;
 
 signals:
     void bytesArrived();

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "ui/ControlPainter.h"
 #include "ui/BgrColor.h"
+#include "ui/ControlPainter.h"
 
 #include <QLabel>
 #include <QTest>
@@ -24,16 +24,19 @@ FormTavermund &WindowFixture::start()
     FormOptions options;
     options.executable = m_dir.executable();
     options.intervals = intervals;
-    options.messageBox = [this](const MessageRequest &request) {
-        asked.append(request);
-        if (!answers.isEmpty())
-            return answers.takeFirst();
-        const int buttons = request.style & 0x0F;
-        if (buttons == MessageRequest::YesNoCancel || buttons == MessageRequest::OkCancel || buttons == MessageRequest::RetryCancel)
-            return int(MessageRequest::Cancel);
-        return buttons == MessageRequest::YesNo ? int(MessageRequest::Yes) : int(MessageRequest::Ok);
-    };
+    if (!realBoxes) {
+        options.messageBox = [this](const MessageRequest &request) {
+            asked.append(request);
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            const int buttons = request.style & 0x0F;
+            if (buttons == MessageRequest::YesNoCancel || buttons == MessageRequest::OkCancel)
+                return int(MessageRequest::Cancel);
+            return buttons == MessageRequest::YesNo ? int(MessageRequest::Yes) : int(MessageRequest::Ok);
+        };
+    }
     m_form = std::make_unique<FormTavermund>(options);
+    QObject::connect(m_form.get(), &FormTavermund::statusShown, [this](const QString &s) { statuses << s; });
     m_form->Form_Load();
     m_form->show();
     return *m_form;
@@ -49,39 +52,26 @@ std::uint32_t WindowFixture::statusBack() const
     return ControlPainter::backColorValue(m_form->ui.lblStatus);
 }
 
-std::uint32_t WindowFixture::statusPixel() const
+std::uint32_t WindowFixture::pixel(QWidget *control)
 {
-    const QImage image = m_form->ui.lblStatus->grab().toImage();
+    const QImage image = control->grab().toImage();
     return BgrColor::fromQColor(image.pixelColor(3, image.height() / 2));
 }
 
-bool WindowFixture::discover(int timeoutMs)
+bool WindowFixture::discover()
 {
     const QByteArray request = "\r" + m_form->st.settings.deviceId.toLatin1() + "BS?\r";
-    QElapsedTimer clock;
-    clock.start();
-    while (!m_peer.received().contains(request)) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
+    if (!QTest::qWaitFor([&] { return m_peer.received().contains(request); }, 5000))
+        return false;
     m_peer.write(m_form->st.settings.deviceId.toLatin1() + "BSok\r");
-    while (m_form->Timer1.Enabled()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor([&] { return !m_form->Timer1.Enabled(); }, 5000);
 }
 
 bool WindowFixture::discoverAndReadBack()
 {
-    const QByteArray query = m_form->st.settings.deviceId.toLatin1() + "SV2\r";
-    if (!discover() || !QTest::qWaitFor([&] { return m_peer.received().contains(query); }, 4000))
-        return false;
-    QTest::qWait(150);
+    const bool done = discover() && QTest::qWaitFor([&] { return !m_form->Timer2.Enabled(); }, 5000);
     m_peer.clearReceived();
-    return true;
+    return done;
 }
 
 QWidget *WindowFixture::widget(const QString &name) const

@@ -1,18 +1,17 @@
 #pragma once
 
-#include "ui/FormTavermund.h"
 #include "PtyPeer.h"
 #include "TempExeDir.h"
+#include "ui/FormTavermund.h"
 
 #include <QByteArray>
 #include <QList>
 
 #include <memory>
 
-class QWidget;
-
 // The real window in a temporary executable folder, with a pseudo-terminal
-// behind com<port> and a scripted operator for its message boxes.
+// behind com<port> and a scripted operator for its message boxes. It runs
+// on a clock ten times faster than the real one unless told otherwise.
 class WindowFixture
 {
 public:
@@ -27,26 +26,27 @@ public:
     PtyPeer &peer() { return m_peer; }
     TempExeDir &dir() { return m_dir; }
 
+    // Set before start().
+    Intervals intervals = Intervals{}.compressed(10);
+    bool realBoxes = false; // the window's own modal boxes instead of the script
+
     // Every box the window asked, in order, and the answers to give; when
     // the queue is empty a box is answered Cancel where it has one, and Yes
     // or OK otherwise (never No: that ends the test process).
     QList<MessageRequest> asked;
     QList<int> answers;
-    // The window's clock; set before start(). Tests that check the order of
-    // events rather than their timing run on a compressed clock.
-    Intervals intervals;
+    QStringList statuses; // every caption the status line was given
 
     QString status() const;
     std::uint32_t statusBack() const;
-    // The colour actually painted in the middle of the status line's left
-    // edge (inside its border), as &HBBGGRR.
-    std::uint32_t statusPixel() const;
+    // The colour painted in the middle of a control's left edge (inside its
+    // border), as &HBBGGRR.
+    static std::uint32_t pixel(QWidget *control);
 
-    // Waits (running events) until the device is found: answers the search
-    // request with the identification reply.
-    bool discover(int timeoutMs = 8000);
-    // Discovers the device, waits until its read-back queries have gone out
-    // and forgets what was received so far.
+    // Answers the search request with the identification reply and waits
+    // until the search is over; ...AndReadBack also waits for the read-back
+    // and forgets what was received.
+    bool discover();
     bool discoverAndReadBack();
 
     QWidget *widget(const QString &name) const;
