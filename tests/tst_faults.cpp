@@ -77,13 +77,10 @@ private slots:
     void busyPort();
     void missingPort_data();
     void missingPort();
-    void garbageFlood();
-    void lateDevice();
-    void boardResetsOnOpen();
+    void boardFound_data();
+    void boardFound();
     void readOnlySettingsFolder_data();
     void readOnlySettingsFolder();
-    void badSettingsFiles_data();
-    void badSettingsFiles();
 
 private:
     QString m_detail;
@@ -173,12 +170,35 @@ void TestFaults::missingPort()
     m_detail = QStringLiteral("\"Invalid Port Number!\" on every attempt, \"No response!\" between");
 }
 
-void TestFaults::garbageFlood()
+void TestFaults::boardFound_data()
 {
-    // Garbage without a carriage return, NULs and bytes >= 0x80 among it:
-    // memory stays flat, the line gives "???", the board is found behind it.
-    Scenario s;
-    SimProcess sim(s.dir().path(), {"--flood", "32M"});
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("detail");
+    const QStringList plain;
+    // Garbage without a carriage return, NULs and bytes >= 0x80 among it.
+    QTest::newRow("garbage flood") << QStringList{"--flood", "32M"} << QByteArray()
+                                   << "32 MiB without a line end: \"???\", memory %1 -> peak %2 KiB, then found";
+    QTest::newRow("late device") << QStringList{"--late", "600"} << QByteArray() << "answers after the next attempt: found";
+    // Like a board that resets when the port opens: the first request is
+    // lost, and the port must stay open so a later one is heard.
+    QTest::newRow("resets on open") << QStringList{"--deaf-on-open", "400"} << QByteArray()
+                                    << "first request lost while it reset, found on a later one, port opened once";
+    QTest::newRow("truncated settings") << plain << QByteArray("3,\"9600\",\"A\"") << "defaults used, found on COM1";
+    QByteArray binary(4096, '\0');
+    for (char &c : binary)
+        c = char(QRandomGenerator::global()->bounded(256));
+    QTest::newRow("binary settings") << plain << binary << "defaults used, found on COM1";
+    QTest::newRow("10 MB settings without a line end") << plain << QByteArray(10 << 20, 'x') << "defaults used, found on COM1";
+}
+
+void TestFaults::boardFound()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, detail);
+    Scenario s(ini);
+    SimProcess sim(s.dir().path(), simulator);
     QVERIFY(sim.ready());
     s.start();
     QVERIFY(runEventsUntil([&] { return s.form().MSComm1.PortOpen(); }, 5000));
@@ -191,35 +211,10 @@ void TestFaults::garbageFlood()
 #if !defined(__SANITIZE_ADDRESS__) // ASan's quarantine keeps freed memory resident
     QVERIFY2(peak - before < 20 * 1024, qPrintable(QStringLiteral("grew by %1 KiB").arg(peak - before)));
 #endif
-    QVERIFY(s.statuses.contains("???"));
-    QCOMPARE(s.problems(), QString());
-    m_detail = QStringLiteral("32 MiB: resident memory %1 -> peak %2 KiB; \"???\" for the flood, then found").arg(before).arg(peak);
-}
-
-void TestFaults::lateDevice()
-{
-    Scenario s;
-    SimProcess sim(s.dir().path(), {"--late", "600"});
-    QVERIFY(sim.ready());
-    s.start();
-    QVERIFY(s.found());
-    QCOMPARE(s.problems(), QString());
-    m_detail = QStringLiteral("answers later than the next attempt: found");
-}
-
-void TestFaults::boardResetsOnOpen()
-{
-    // Like a board that resets when the port opens: the first request is
-    // lost, and the port must stay open so the next one is heard.
-    Scenario s;
-    SimProcess sim(s.dir().path(), {"--deaf-on-open", "400"});
-    QVERIFY(sim.ready());
-    s.start();
-    QVERIFY(s.found());
-    QVERIFY(sim.count(" deaf ") >= 1);
+    QCOMPARE(s.statuses.contains("???"), simulator.contains("--flood"));
     QCOMPARE(sim.count(" open"), 1);
     QCOMPARE(s.problems(), QString());
-    m_detail = QStringLiteral("first request lost while it reset, found on a later one, port opened once");
+    m_detail = detail.contains(u'%') ? detail.arg(before).arg(peak) : detail;
 }
 
 void TestFaults::readOnlySettingsFolder_data()
@@ -275,30 +270,6 @@ void TestFaults::readOnlySettingsFolder()
     const QByteArray told = out.mid(out.indexOf('('), out.indexOf(')') - out.indexOf('(') + 1);
     m_detail = QStringLiteral("told the path and the reason %1; panel kept open with the entry; file unchanged")
                    .arg(QString::fromLocal8Bit(told));
-}
-
-void TestFaults::badSettingsFiles_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::newRow("truncated") << QByteArray("3,\"9600\",\"A\"");
-    QByteArray binary(4096, '\0');
-    for (char &c : binary)
-        c = char(QRandomGenerator::global()->bounded(256));
-    QTest::newRow("binary") << binary;
-    QTest::newRow("10 MB without a line end") << QByteArray(10 * 1024 * 1024, 'x');
-}
-
-void TestFaults::badSettingsFiles()
-{
-    QFETCH(QByteArray, file);
-    Scenario s(file);
-    SimProcess sim(s.dir().path(), {});
-    QVERIFY(sim.ready());
-    FormTavermund &f = s.start();
-    QCOMPARE(f.ui.txtSet1[1]->text(), QStringLiteral("1"));
-    QVERIFY(s.found()); // the defaults reach the device on COM1
-    QCOMPARE(s.problems(), QString());
-    m_detail = QStringLiteral("defaults used, device found, file left as it was");
 }
 
 QTEST_MAIN(TestFaults)

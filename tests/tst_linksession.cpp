@@ -99,20 +99,14 @@ void TestLinkSession::replies_data()
     QTest::addColumn<int>("button");   // the frequency button to highlight; -1: not touched
     QTest::addColumn<float>("value");  // what is stored as the reported value
     QTest::newRow("found") << QByteArray("1BSok") << true << false << "" << -1 << 0.f;
-    QTest::newRow("lower case") << QByteArray("1bsok") << false << false << "" << -1 << 0.f;
     QTest::newRow("other device") << QByteArray("2BSok") << false << false << "" << -1 << 0.f;
-    QTest::newRow("trailing blank") << QByteArray("1BSok ") << false << false << "" << -1 << 0.f;
     QTest::newRow("duty 37.5") << QByteArray("1SV1=37.5") << false << false << "37.5" << -1 << 37.5f;
-    QTest::newRow("duty abc") << QByteArray("1SV1=abc") << false << false << "0" << -1 << 0.f;
-    QTest::newRow("duty blank first") << QByteArray("1SV1= 42") << false << false << "42" << -1 << 42.f;
     QTest::newRow("duty 1e10") << QByteArray("1SV1=1e10") << false << false << "1E+10" << -1 << 1e10f;
+    QTest::newRow("duty 0.00001") << QByteArray("1SV1=0.00001") << false << false << "1E-05" << -1 << 1e-5f;
+    QTest::newRow("duty 3.14159265") << QByteArray("1SV1=3.14159265") << false << false << "3.141593" << -1 << 3.14159265f;
     QTest::newRow("duty beyond single") << QByteArray("1SV1=1e39") << false << true << "" << -1 << 0.f;
-    QTest::newRow("other device's duty") << QByteArray("2SV1=30") << false << false << "" << -1 << 0.f;
     QTest::newRow("frequency 3") << QByteArray("1SV2=3") << false << false << "" << 3 << 3.f;
-    QTest::newRow("frequency 3.0") << QByteArray("1SV2=3.0") << false << false << "" << 3 << 3.f;
-    QTest::newRow("frequency 7") << QByteArray("1SV2=7") << false << false << "" << 7 << 7.f;
     QTest::newRow("frequency 8") << QByteArray("1SV2=8") << false << false << "" << 0 << 8.f;
-    QTest::newRow("frequency 2.5") << QByteArray("1SV2=2.5") << false << false << "" << 0 << 2.5f;
     QTest::newRow("overlong") << "1SV1=" + QByteArray(40000, '7') << false << true << "" << -1 << 0.f;
 }
 

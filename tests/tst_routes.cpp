@@ -1,8 +1,8 @@
 // End to end, through the real window against a real pseudo-terminal on a
-// compressed clock: a click to the bytes on the wire, the bytes to the
-// labels, the settings file to the port (the unplugged adapter is the
-// fault suite's), and the operator meeting the window while the link runs:
-// typing across polls, boxes, the exit.
+// compressed clock: a click to the bytes on the wire and the settings file
+// to the port (the bytes to the labels are tst_window's pictures, the
+// unplugged adapter is the fault suite's), and the operator meeting the
+// window while the link runs: typing across polls, boxes, the exit.
 
 #include "WindowFixture.h"
 #include "toolkit/Constants.h"
@@ -46,7 +46,6 @@ class TestRoutes : public QObject
 private slots:
     void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
     void clickToWire();
-    void bytesToLabels();
     void settingsFileToPort();
     void typingAcrossPolls();
     void modalBoxWhileTheLinkRuns();
@@ -83,23 +82,6 @@ void TestRoutes::clickToWire()
     QVERIFY(!f.inputLocked() && !f.StTimer.Enabled() && f.ui.frmTemp[1]->isEnabled());
     QCOMPARE(fx.statuses.last(), QStringLiteral("wait..."));
     QTRY_COMPARE(fx.peer().received(), QByteArray("\r1BS?\r"));
-}
-
-void TestRoutes::bytesToLabels()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    QVERIFY(fx.discover());
-    QCOMPARE(f.ui.lblDevCode->text(), QStringLiteral("Kelvandor: FormTavermund Tavermund"));
-    QCOMPARE(fx.status(), QStringLiteral("Found: 1BSok"));
-    QCOMPARE(WindowFixture::pixel(f.ui.lblStatus), 0x00C000u);
-    fx.peer().write("1SV1=37.5\r1SV2=3\r");
-    QTRY_COMPARE(fx.status(), QStringLiteral("COM:1 Baud:9600 COM data: 1SV2=3"));
-    QCOMPARE(f.ui.lblTemp[1]->text(), QStringLiteral("37.5"));
-    QCOMPARE(WindowFixture::pixel(f.ui.lblStatus), 0xC0FFC0u);
-    QCOMPARE(highlighted(f), QStringLiteral("--H----"));
-    fx.peer().write("1SV2=8\r");
-    QTRY_COMPARE(highlighted(f), QStringLiteral("-------"));
 }
 
 void TestRoutes::settingsFileToPort()

@@ -1,6 +1,8 @@
 // The real window, offscreen: what it shows before and after its load
 // event, a layout whose controls neither overlap nor leave their frames,
-// keyboard order, the help panel and the icon.
+// keyboard order, the help panel, the icon, and the window as it looks in
+// four states, pixel for pixel, against pictures kept in tests/looks (set
+// TAVERMUND_UPDATE_LOOKS=1 to write them anew after a deliberate change).
 
 #include "WindowFixture.h"
 
@@ -23,6 +25,8 @@ private slots:
     void tabOrder();
     void helpPanel();
     void icon();
+    void looks_data();
+    void looks();
 };
 
 void TestWindow::startUp()
@@ -37,32 +41,15 @@ void TestWindow::startUp()
         QVERIFY(!before.Timer1.Enabled());
     }
     FormTavermund &f = fx.start();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    const FormControls &ui = f.ui;
     QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Tavermund"));
     QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
-    QCOMPARE(WindowFixture::pixel(ui.lblStatus), 0xC0FFFFu); // painted, not just set
-    QCOMPARE(WindowFixture::pixel(ui.lblDevCode), 0x000000u);
-    QCOMPARE(ui.lblDevCode->text(), QStringLiteral("???"));
-    QCOMPARE(ui.lblTemp[1]->text(), QStringLiteral("-"));
-    QVERIFY(!ui.frmSet->isVisible() && !ui.frmHelp->isVisible() && !fx.widget("frmNevidi")->isVisible());
-    QVERIFY(!ui.frmTemp[1]->isEnabled());
-    QVERIFY(!ui.txtSet1[4]->isEnabled() && !ui.txtSet1[5]->isEnabled());
-    // No settings file: the defaults in the panel and the captions.
-    QStringList panel;
-    for (int i = 1; i <= 5; ++i)
-        panel << ui.txtSet1[i]->text();
-    for (int i = 1; i <= 4; ++i)
-        panel << ui.txtTempName[i]->text() << ui.lblTempName[i]->text();
-    QCOMPARE(panel, (QStringList{"1", "9600", "1", "0", "-", "PWM(%):", "PWM(%):", "Label2", "Label2", "nc", "nc",
-                                 "nc", "nc"}));
     QVERIFY(!fx.dir().iniExists());
     QVERIFY(f.Timer1.Enabled() && !f.TimerCom.Enabled() && !f.Timer2.Enabled() && !f.StTimer.Enabled());
     QCOMPARE(f.Timer1.Interval(), fx.intervals.searchRetry);
+    QCOMPARE(f.TimerCom.Interval(), fx.intervals.replyTimeout);
+    QCOMPARE(f.Timer2.Interval(), fx.intervals.readBackStep);
     QCOMPARE(f.StTimer.Interval(), fx.intervals.pollTick);
     QCOMPARE(f.minimumSize(), f.maximumSize());
-    // A black frame does not blacken the default buttons inside it.
-    QCOMPARE(ui.cmd50P->palette().color(QPalette::Button), QApplication::palette().color(QPalette::Button));
 }
 
 void TestWindow::controlsStayInsideTheirFramesAndApart()
@@ -121,17 +108,15 @@ void TestWindow::helpPanel()
 {
     WindowFixture fx;
     FormTavermund &f = fx.start();
-    auto *text = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-    QVERIFY(text->toPlainText().startsWith(QStringLiteral("- Set the COM port number\n")));
     QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
     f.ui.txtSet1[2]->setText("19200");
     QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
-    // The help panel lies over the settings panel, and both keep what was typed.
+    // The help panel lies over the settings panel; both keep what was typed.
     const QPoint middle(f.width() / 2, f.height() / 2);
     QVERIFY(f.ui.frmHelp->isAncestorOf(f.childAt(middle)));
+    auto *text = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
     text->appendPlainText("my note");
     QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
-    QVERIFY(!f.ui.frmHelp->isVisible());
     QVERIFY(f.ui.frmSet->isAncestorOf(f.childAt(middle)));
     QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
     f.cmdHelp_Click();
@@ -146,6 +131,48 @@ void TestWindow::icon()
     const QImage picture(QStringLiteral(":/icons/tavermund.png"));
     QCOMPARE(picture.size(), QSize(32, 32));
     QVERIFY2(!picture.hasAlphaChannel(), "24-bit colour, no transparent pixels");
+}
+
+void TestWindow::looks_data()
+{
+    QTest::addColumn<QString>("state");
+    for (const char *state : {"started", "found", "settings", "help"})
+        QTest::newRow(state) << QString::fromLatin1(state);
+}
+
+void TestWindow::looks()
+{
+    QFETCH(QString, state);
+    WindowFixture fx;
+    if (state != QStringLiteral("found"))
+        fx.intervals = Intervals{}; // nothing ticks before the picture is taken
+    FormTavermund &f = fx.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    if (state == QStringLiteral("found")) {
+        // The route from the bytes on the wire to the labels: the device
+        // code, the duty display, the highlighted frequency, the status line.
+        QVERIFY(fx.discoverAndReadBack());
+        fx.peer().write("1SV1=50\r1SV2=3\r");
+        QTRY_COMPARE(fx.status(), QStringLiteral("COM:1 Baud:9600 COM data: 1SV2=3"));
+    } else if (state == QStringLiteral("settings")) {
+        QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
+    } else if (state == QStringLiteral("help")) {
+        QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
+    }
+    const QImage seen = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString kept = QStringLiteral(TAVERMUND_LOOKS_DIR "/%1.png").arg(state);
+    if (qEnvironmentVariableIsSet("TAVERMUND_UPDATE_LOOKS"))
+        QVERIFY(seen.save(kept));
+    const QImage expected = QImage(kept).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(seen.size(), expected.size());
+    int differing = 0;
+    for (int y = 0; y < seen.height(); ++y) {
+        for (int x = 0; x < seen.width(); ++x)
+            differing += seen.pixel(x, y) != expected.pixel(x, y);
+    }
+    if (differing > 0)
+        seen.save(QStringLiteral("looks-%1-seen.png").arg(state));
+    QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ; see looks-%2-seen.png").arg(differing).arg(state)));
 }
 
 QTEST_MAIN(TestWindow)

@@ -199,12 +199,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(pendingA == pendingExpected);
 
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const LineAssembler::Line &line = a[i];
-        FUZZ_CHECK(!line.text.isEmpty());
-        FUZZ_CHECK(line.text.size() <= MaxLength);
-        FUZZ_CHECK(!line.text.contains(u'\r') && !line.text.contains(u'\n'));
-        FUZZ_CHECK(line.overflowed == (lengths[i] > MaxLength));
-        checkReply(line, h.deviceId);
+        FUZZ_CHECK(a[i].overflowed == (lengths[i] > MaxLength));
+        checkReply(a[i], h.deviceId);
     }
     return 0;
 }
