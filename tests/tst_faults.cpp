@@ -179,17 +179,10 @@ void TestFaults::boardFound_data()
     // Garbage without a carriage return, NULs and bytes >= 0x80 among it.
     QTest::newRow("garbage flood") << QStringList{"--flood", "32M"} << QByteArray()
                                    << "32 MiB without a line end: \"???\", memory %1 -> peak %2 KiB, then found";
-    QTest::newRow("late device") << QStringList{"--late", "600"} << QByteArray() << "answers after the next attempt: found";
-    // Like a board that resets when the port opens: the first request is
-    // lost, and the port must stay open so a later one is heard.
-    QTest::newRow("resets on open") << QStringList{"--deaf-on-open", "400"} << QByteArray()
-                                    << "first request lost while it reset, found on a later one, port opened once";
-    QTest::newRow("truncated settings") << plain << QByteArray("3,\"9600\",\"A\"") << "defaults used, found on COM1";
     QByteArray binary(4096, '\0');
     for (char &c : binary)
         c = char(QRandomGenerator::global()->bounded(256));
     QTest::newRow("binary settings") << plain << binary << "defaults used, found on COM1";
-    QTest::newRow("10 MB settings without a line end") << plain << QByteArray(10 << 20, 'x') << "defaults used, found on COM1";
 }
 
 void TestFaults::boardFound()

@@ -53,8 +53,6 @@ private slots:
     void pollCadence_data();
     void pollCadence();
     void pollOnALostPort();
-    void failedSend();
-    void nothingAfterShutDown();
 };
 
 void TestPwmControl::buttons_data()
@@ -181,32 +179,6 @@ void TestPwmControl::pollOnALostPort()
     QCOMPARE(failed.count(), 1);
     QCOMPARE(failed[0][0].toInt(), 8018);
     QCOMPARE(p.events, QStringList{"lock"}); // the recovery unlocks
-    QVERIFY(p.asked.isEmpty());
-}
-
-void TestPwmControl::failedSend()
-{
-    Pwm p;
-    p.peer.hangUp(); // the device has gone
-    QTRY_VERIFY(!p.comm.PortOpen());
-    QSignalSpy restart(&p.sender, &CommandSender::restartWanted);
-    p.pendingCommand = QStringLiteral("1SV2=3");
-    p.sender.SendAction();
-    QCOMPARE(p.asked.size(), 1);
-    QCOMPARE(p.asked[0].style, 276); // Yes and No, No the default, the stop sign
-    QCOMPARE(restart.count(), 1);    // Yes: the link starts again
-    QCOMPARE(p.pendingCommand, QStringLiteral("1SV2=3"));
-}
-
-void TestPwmControl::nothingAfterShutDown()
-{
-    Pwm p;
-    p.sender.shutDown();
-    p.pwm.cmd50P_Click();
-    p.comm.setOutput(QStringLiteral("!")); // anything sent before would stand in front of it
-    QTRY_COMPARE(p.peer.received(), QByteArray("!"));
-    p.comm.setPortOpen(false);
-    p.pwm.cmdFpwm_Click(3); // would fail into the box
     QVERIFY(p.asked.isEmpty());
 }
 

@@ -79,6 +79,7 @@ void TestRoutes::clickToWire()
     f.setInputLocked(true);
     f.pwm().cmd50P_Click();
     QCOMPARE(fx.asked.size(), 2);
+    QCOMPARE(fx.asked[1].style, 276); // Yes and No, No the default, the stop sign
     QVERIFY(!f.inputLocked() && !f.StTimer.Enabled() && f.ui.frmTemp[1]->isEnabled());
     QCOMPARE(fx.statuses.last(), QStringLiteral("wait..."));
     QTRY_COMPARE(fx.peer().received(), QByteArray("\r1BS?\r"));

@@ -70,8 +70,6 @@ private slots:
     void saveRefused_data();
     void saveRefused();
     void loadUnderAnotherName();
-    void exitBox_data();
-    void exitBox();
     void lostDeviceWaitsForTheOpenPanel();
 };
 
@@ -82,7 +80,6 @@ void TestSettingsKeeper::load_data()
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("caption");
     QTest::newRow("no file") << QByteArray() << 1 << "1" << "PWM(%):";
-    QTest::newRow("hand-written") << QByteArray("3, 9600, A, 5, x\r\nP, Q, R, S\r\n") << 3 << "A" << "P";
     QTest::newRow("port refused") << QByteArray("300,\"9600\",\"B\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n") << 1 << "1"
                                   << "PWM(%):";
     QTest::newRow("baud refused") << QByteArray("2,\"fast\",\"B\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n") << 1 << "1"
@@ -114,8 +111,6 @@ void TestSettingsKeeper::save_data()
     QTest::addColumn<QByteArray>("line1");
     QTest::newRow("1") << "1" << Defaults.left(Defaults.indexOf('\n') + 1);
     QTest::newRow("2.5 to even") << "2.5" << QByteArray("2,\"9600\",\"1\",0,\"-\"\r\n");
-    QTest::newRow("3.5 to even") << "3.5" << QByteArray("4,\"9600\",\"1\",0,\"-\"\r\n");
-    QTest::newRow("blanks") << " 7 " << QByteArray("7,\"9600\",\"1\",0,\"-\"\r\n");
 }
 
 void TestSettingsKeeper::save()
@@ -192,32 +187,6 @@ void TestSettingsKeeper::loadUnderAnotherName()
     QCOMPARE(s.values.commPort, std::int16_t(4));
     QVERIFY(s.retry.Enabled());
     QVERIFY(!s.timeout.Enabled());
-}
-
-void TestSettingsKeeper::exitBox_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("exits");
-    QTest::newRow("Yes") << int(MessageRequest::Yes) << true;
-    QTest::newRow("No") << int(MessageRequest::No) << false;
-    QTest::newRow("Cancel") << int(MessageRequest::Cancel) << false;
-}
-
-void TestSettingsKeeper::exitBox()
-{
-    QFETCH(int, answer);
-    QFETCH(bool, exits);
-    Shell s;
-    s.comm.setPortOpen(true);
-    QSignalSpy confirmed(&s.shell, &AppShell::exitConfirmed);
-    s.answers << answer;
-    std::int16_t cancel = 0;
-    s.shell.Form_Unload(cancel);
-    QCOMPARE(s.asked.size(), 1);
-    QCOMPARE(s.asked[0].style, 35); // Yes, No and Cancel, with a question mark
-    QCOMPARE(cancel, std::int16_t(exits ? 0 : 1));
-    QCOMPARE(s.comm.PortOpen(), !exits);
-    QCOMPARE(confirmed.count(), exits ? 1 : 0);
 }
 
 void TestSettingsKeeper::lostDeviceWaitsForTheOpenPanel()

@@ -20,7 +20,6 @@ class TestToolkit : public QObject
     Q_OBJECT
 
 private slots:
-    void enablingARunningTimerKeepsItsCountdown();
     void ticksComeInDeadlineOrder();
     void pauseRunsEvents();
     void executableName();
@@ -29,22 +28,6 @@ private slots:
     void messageBoxAnswers_data();
     void messageBoxAnswers();
 };
-
-void TestToolkit::enablingARunningTimerKeepsItsCountdown()
-{
-    WindowTimer timer(QStringLiteral("T"), 300ms);
-    QElapsedTimer clock;
-    qint64 tickedAt = -1;
-    connect(&timer, &WindowTimer::Timer, this, [&] { tickedAt = tickedAt < 0 ? clock.elapsed() : tickedAt; });
-    clock.start();
-    timer.setEnabled(true);
-    QTest::qWait(200);
-    timer.setEnabled(true); // must not start the 300 ms again
-    QTRY_VERIFY(tickedAt >= 0);
-    QVERIFY2(tickedAt < 450, qPrintable(QString::number(tickedAt)));
-    timer.setEnabled(false);
-    QVERIFY(!timer.Enabled());
-}
 
 void TestToolkit::ticksComeInDeadlineOrder()
 {
