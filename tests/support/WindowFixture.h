@@ -35,6 +35,8 @@ public:
     // The window's clock; set before start(). Tests that check the order of
     // events rather than their timing run on a compressed clock.
     Intervals intervals;
+    // The window's port list; set before start(). Empty: this machine's.
+    PortLister ports;
 
     QString status() const;
     std::uint32_t statusBack() const;
