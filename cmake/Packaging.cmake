@@ -3,6 +3,7 @@
 #   bin/tavermund                         launcher: runs a copy from ~/Tavermund
 #   share/applications/tavermund.desktop
 #   share/icons/hicolor/32x32/apps/tavermund.png
+#   share/metainfo/io.github.tavermund.tavermund.metainfo.xml   (AppStream)
 include(GNUInstallDirs)
 
 configure_file(${PROJECT_SOURCE_DIR}/resources/tavermund-launch.in ${CMAKE_BINARY_DIR}/tavermund @ONLY)
@@ -11,6 +12,8 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/tavermund DESTINATION ${CMAKE_INSTALL_BINDI
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tavermund.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tavermund.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/io.github.tavermund.tavermund.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavermund)

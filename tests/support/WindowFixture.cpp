@@ -24,6 +24,7 @@ FormTavermund &WindowFixture::start()
     FormOptions options;
     options.executable = m_dir.executable();
     options.intervals = intervals;
+    options.ports = ports;
     if (!realBoxes) {
         options.messageBox = [this](const MessageRequest &request) {
             asked.append(request);

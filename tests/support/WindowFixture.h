@@ -29,6 +29,7 @@ public:
     // Set before start().
     Intervals intervals = Intervals{}.compressed(10);
     bool realBoxes = false; // the window's own modal boxes instead of the script
+    PortLister ports;       // the window's port list; empty: this machine's
 
     // Every box the window asked, in order, and the answers to give; when
     // the queue is empty a box is answered Cancel where it has one, and Yes

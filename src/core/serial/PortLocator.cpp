@@ -31,6 +31,24 @@ PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDir
     return where;
 }
 
+QString PortLocator::describe(int portNumber, const QString &linkDirectory)
+{
+    const Location where = locate(portNumber, linkDirectory);
+    const QString port = QStringLiteral("COM %1").arg(portNumber);
+    if (where.linkPath.isEmpty()) {
+        const QString why = QStringLiteral("there is no link com%1 beside the program").arg(portNumber);
+        if (QFileInfo::exists(where.path))
+            return QStringLiteral("%1 reaches %2 (%3).").arg(port, where.path, why);
+        return QStringLiteral("%1 reaches no device: %2, and there is no %3.").arg(port, why, where.path);
+    }
+    const QString target = QFileInfo(where.linkPath).symLinkTarget();
+    if (where.path.isEmpty() || !QFileInfo::exists(where.path))
+        return QStringLiteral("%1 reaches no device: %2 points to %3, which is not there.").arg(port, where.linkPath, target);
+    if (target == where.path)
+        return QStringLiteral("%1 reaches %2 through %3.").arg(port, where.path, where.linkPath);
+    return QStringLiteral("%1 reaches %2 through %3, which points to %4.").arg(port, where.path, where.linkPath, target);
+}
+
 bool PortLocator::hasNoDevice(const QString &path)
 {
 #ifdef Q_OS_WIN

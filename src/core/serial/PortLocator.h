@@ -19,6 +19,9 @@ public:
 
     static Location locate(int portNumber, const QString &linkDirectory);
 
+    // In words, the device that port n reaches, or that it reaches none.
+    static QString describe(int portNumber, const QString &linkDirectory);
+
     // True when `path` is a device node with no device behind it: opening
     // it fails with EIO, ENXIO or ENODEV, as /dev/ttyS1 does on a PC
     // without a second UART.

@@ -2,6 +2,8 @@
 
 #include "serial/CommError.h"
 #include "serial/LineSettings.h"
+#include "serial/PortCatalog.h"
+#include "serial/PortLinker.h"
 #include "serial/SerialComponent.h"
 #include "settings/SettingsFile.h"
 #include "text/WholeNumber.h"
@@ -48,6 +50,7 @@ void SettingsKeeper::LoadSettings()
             // fallback is taken once, whatever happens.
         }
     }
+    forgetChosenPort();
     emit loaded(m_values);
 }
 
@@ -67,6 +70,9 @@ bool SettingsKeeper::SaveSettings(const PanelEntries &entries)
         refuseEntry(4, QStringLiteral("STime"), entries.set1[4]);
         return false;
     }
+
+    if (m_chosenPort && !linkChosenPort(*commPort))
+        return false;
 
     SettingsValues v;
     v.commPort = *commPort;
@@ -98,6 +104,46 @@ void SettingsKeeper::refuseEntry(int index, const QString &what, const QString &
                .arg(WholeNumber::Max),
            MessageRequest::OkOnly | MessageRequest::Exclamation, QStringLiteral("Settings not saved"), {}, 0});
     emit entryRefused(index);
+}
+
+void SettingsKeeper::choosePort(const PortEntry &entry)
+{
+    if (PortCatalog::refusesThisUser(entry.systemPath)) {
+        const int answer = m_ask(
+            {QStringLiteral("Permission denied: you may not open %1.\n\n"
+                            "Usually this means that your user is not in the dialout group. Add it with\n\n"
+                            "    sudo adduser $USER dialout\n\n"
+                            "then log out and log in again.\n\nKeep this port as your choice?")
+                 .arg(entry.systemPath),
+             MessageRequest::YesNo | MessageRequest::Exclamation, QStringLiteral("Permission denied"), {}, 0});
+        if (answer != MessageRequest::Yes)
+            return;
+    }
+    m_chosenPort = entry;
+    emit portChoiceChanged(entry);
+}
+
+void SettingsKeeper::forgetChosenPort()
+{
+    if (!m_chosenPort)
+        return;
+    m_chosenPort.reset();
+    emit portChoiceChanged(PortEntry{});
+}
+
+// Before the file is written, so that the restart after the save opens the
+// device just linked.
+bool SettingsKeeper::linkChosenPort(int portNumber)
+{
+    const PortLinker::Result r = PortLinker::link(m_executable.directory, portNumber, m_chosenPort->stableName);
+    if (r.outcome == PortLinker::Outcome::Linked)
+        return true;
+    const QString what = r.outcome == PortLinker::Outcome::Refused
+        ? QStringLiteral("COM %1 was not linked to\n%2:\n%3.").arg(portNumber).arg(m_chosenPort->stableName, r.reason)
+        : QStringLiteral("The link\n%1\nto %2 could not be made (%3).").arg(r.linkPath, m_chosenPort->stableName, r.reason);
+    m_ask({what + QStringLiteral("\n\nThe settings were not saved, and your entries are still in the panel."),
+           MessageRequest::OkOnly | MessageRequest::Critical, QStringLiteral("Settings not saved"), {}, 0});
+    return false;
 }
 
 void SettingsKeeper::cmdSet_Click()

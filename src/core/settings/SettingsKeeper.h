@@ -1,12 +1,14 @@
 #pragma once
 
-#include "toolkit/Executable.h"
+#include "serial/PortEntry.h"
 #include "settings/SettingsValues.h"
+#include "toolkit/Executable.h"
 #include "toolkit/MessageRequest.h"
 
 #include <QObject>
 
 #include <array>
+#include <optional>
 
 class SerialComponent;
 
@@ -32,10 +34,17 @@ public:
     // Reads the file, or falls back to the defaults without a word when it
     // is missing, unreadable, short, out of range or refused by MSComm1.
     void LoadSettings();
-    // Closes the port, writes the entries and asks for a link restart.
-    // Returns false, with the file and the settings untouched, when an
-    // entry cannot be converted or the file cannot be written.
+    // Closes the port, links the chosen device as com<n> for the COM entry,
+    // writes the entries and asks for a link restart. Returns false, with
+    // the file and the settings untouched, when an entry cannot be
+    // converted, the link cannot be made or the file cannot be written.
     bool SaveSettings(const PanelEntries &entries);
+
+    // The operator picked a device from the port list. Like every entry of
+    // the panel it waits for SAVE-CLOSE; a device this user may not open is
+    // pointed out at once, and the operator says whether to keep it.
+    void choosePort(const PortEntry &entry);
+    const std::optional<PortEntry> &chosenPort() const { return m_chosenPort; }
 
     void cmdSet_Click();
     void cmdExit_Click(const PanelEntries &entries);
@@ -50,10 +59,14 @@ signals:
     void entryRefused(int index);
     // The file has been written: the link is to restart from the file.
     void saved();
+    // The device waiting for SAVE-CLOSE; an empty entry when there is none.
+    void portChoiceChanged(const PortEntry &entry);
 
 private:
     void apply();
     void refuseEntry(int index, const QString &what, const QString &text);
+    bool linkChosenPort(int portNumber);
+    void forgetChosenPort();
 
     SerialComponent &m_comm;
     SettingsValues &m_values;
@@ -61,4 +74,5 @@ private:
     Executable m_executable;
     AskOperator m_ask;
     bool m_panelOpen = false;
+    std::optional<PortEntry> m_chosenPort;
 };

@@ -20,6 +20,7 @@ struct FormControls
     QPushButton *cmdHelp = nullptr;
     QPushButton *cmdSet = nullptr;
     QPushButton *cmdExit = nullptr;
+    QPushButton *cmdPorts = nullptr;
     QPushButton *cmdCloseHelp = nullptr;
     QPushButton *cmd0P = nullptr;
     QPushButton *cmd50P = nullptr;

@@ -57,6 +57,8 @@ constexpr ControlSpec Controls[] = {
     {"txtSet1(3)", K::TextBox, "Frame2", "-", 1470, 210, 645, 240, D, D, Plain, Cen, 14},
     {"txtSet1(4)", K::TextBox, "Frame2", "-", 2205, 210, 645, 240, D, D, Plain, Cen | Dis, 15},
     {"txtSet1(5)", K::TextBox, "Frame2", "-", 2940, 210, 2010, 240, D, D, Plain, Dis, 16},
+    // Opens the port list for the COM entry; the next tab stop after the rest.
+    {"cmdPorts", K::Button, "Frame2", "Choose port...", 5040, 180, 2220, 300, D, D, Plain, 0, 56},
     {"frmTempName(1)", K::Frame, "Frame3", "MyLabel1:", 105, 210, 1590, 645, D, D, Plain, 0, 18},
     {"txtTempName(1)", K::TextBox, "frmTempName(1)", "Text2", 105, 210, 1380, 285, D, D, Plain, 0, 19},
 

@@ -1,5 +1,6 @@
 #include "ui/FormTavermund.h"
 
+#include "serial/PortCatalog.h"
 #include "text/WholeNumber.h"
 #include "toolkit/Constants.h"
 #include "toolkit/Twips.h"
@@ -47,6 +48,8 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
     setWindowIcon(icon());
     if (!m_options.messageBox)
         m_options.messageBox = MessageBox::modal(this);
+    if (!m_options.ports)
+        m_options.ports = [dir = m_options.executable.directory] { return PortCatalog::available(dir); };
 
     QScreen *screen = QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : Twips::BaseDpi;
@@ -61,6 +64,9 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
     FormBuilder::build(this, dpi);
     ui = FormControls::find(this);
     MSComm1.setLinkDirectory(m_options.executable.directory);
+    m_portPicker = new PortPicker(ui.cmdPorts, ui.txtSet1[1], m_options.ports, m_options.executable.directory, this);
+    m_reachTip = new ReachTip({ui.txtSet1[1], ui.lblStatus}, m_options.executable.directory,
+                              [this] { return int(st.settings.commPort); }, this);
     wire();
     wireReports();
     ui.cmdSet->setFocus();
@@ -89,6 +95,7 @@ void FormTavermund::wire()
     connect(ui.cmdCloseHelp, &QPushButton::clicked, this, &FormTavermund::cmdCloseHelp_Click);
     connect(ui.cmdSet, &QPushButton::clicked, &m_settings, &SettingsKeeper::cmdSet_Click);
     connect(ui.cmdExit, &QPushButton::clicked, this, [this] { m_settings.cmdExit_Click(panelEntries()); });
+    connect(m_portPicker, &PortPicker::chosen, &m_settings, &SettingsKeeper::choosePort);
 
     connect(&MSComm1, &SerialComponent::OnComm, &m_link, &LinkSession::MSComm1_OnComm);
     connect(&MSComm1, &SerialComponent::PortLost, &m_link, &LinkSession::recoverLostDevice);
@@ -115,6 +122,8 @@ void FormTavermund::wireReports()
     connect(&m_shell, &AppShell::exitConfirmed, this, &FormTavermund::stopAll);
 
     connect(&m_settings, &SettingsKeeper::loaded, this, &FormTavermund::showSettings);
+    connect(&m_settings, &SettingsKeeper::loaded, m_reachTip, &ReachTip::refresh);
+    connect(&m_settings, &SettingsKeeper::portChoiceChanged, m_portPicker, &PortPicker::showChoice);
     connect(&m_settings, &SettingsKeeper::panelOpened, this, [this] {
         ui.frmSet->setVisible(true);
         m_pwm.stopPolling();

@@ -21,6 +21,7 @@
 //   cmd0P/cmd50P/cmd100P/cmdSV01/cmdFpwm1..7/cmdPV01/cmdSV02_Click,
 //     Timer2_Timer, StTimer_Timer                          PwmControl
 //   ResetFrequencyButtons, cmdHelp_Click, cmdCloseHelp_Click  this window
+//   cmdPorts (the port list of the settings panel)         PortPicker
 //
 // Everything runs on the GUI thread. PacingDelay is the only place where
 // events are pumped inside a handler, so ticks, replies and clicks can run
@@ -37,6 +38,8 @@
 #include "ui/FormOptions.h"
 #include "ui/FormState.h"
 #include "ui/InputLock.h"
+#include "ui/PortPicker.h"
+#include "ui/ReachTip.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -77,6 +80,7 @@ public:
     LinkSession &link() { return m_link; }
     CommandSender &sender() { return m_sender; }
     PwmControl &pwm() { return m_pwm; }
+    PortPicker &portPicker() { return *m_portPicker; }
 
     FormControls ui;
     FormState st;
@@ -112,4 +116,6 @@ private:
     CommandSender m_sender;
     PwmControl m_pwm;
     AppShell m_shell;
+    PortPicker *m_portPicker = nullptr;
+    ReachTip *m_reachTip = nullptr;
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Makes port n name a device: the symbolic link com<n> in the executable's
+// folder (see PortLocator).
+class PortLinker
+{
+public:
+    enum class Outcome {
+        Linked,
+        Refused, // com<n> is there and is not a link, or n names no port
+        Failed,  // the folder would not take the link
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Linked;
+        QString linkPath;
+        QString reason; // why not, in words; empty when linked
+    };
+
+    // Points com<portNumber> in `directory` at `target`. An old link is
+    // replaced in one rename, so the port never goes missing in between;
+    // anything else of that name is left as it is.
+    static Result link(const QString &directory, int portNumber, const QString &target);
+};
