@@ -26,124 +26,108 @@ class TestPortLinks : public QObject
     Q_OBJECT
 
 private slots:
-    void stableName_data();
-    void stableName();
-    void linkedDevicesAreListedOnce();
-    void entryText();
-    void link_data();
-    void link();
-    void readOnlyFolderIsReported();
-    void fileNamedCom1StopsTheSave();
-};
-
-void TestPortLinks::stableName_data()
-{
-    QTest::addColumn<QStringList>("names"); // links to the board
-    QTest::addColumn<QString>("expected");  // empty: the device itself
-    QTest::newRow("by-id first") << QStringList{"by-path/pci-0:2", "by-id/usb-Board"} << "by-id/usb-Board";
-    QTest::newRow("by-path") << QStringList{"by-path/pci-0:2"} << "by-path/pci-0:2";
-    QTest::newRow("kernel path") << QStringList{} << "";
-}
-
-void TestPortLinks::stableName()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, expected);
-    PtyPeer board, other;
-    TempExeDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("by-id") && QDir(dir.path()).mkpath("by-path"));
-    QVERIFY(other.linkAs(dir.path() + "/by-id/usb-Another"));
-    for (const QString &name : names)
-        QVERIFY(board.linkAs(dir.path() + '/' + name));
-    QCOMPARE(PortCatalog::stableNameOf(board.slavePath(), {dir.path() + "/by-id", dir.path() + "/by-path"}),
-             expected.isEmpty() ? board.slavePath() : dir.path() + '/' + expected);
-}
-
-void TestPortLinks::linkedDevicesAreListedOnce()
-{
-    // No serial port to the system, a pty linked as com2 and com5 is one
-    // entry; a dangling link is none.
-    PtyPeer board;
-    TempExeDir dir;
-    QVERIFY(board.linkAs(dir.linkPath(2)) && board.linkAs(dir.linkPath(5)));
-    QVERIFY(QFile::link("/nonexistent", dir.linkPath(3)));
-    QStringList found;
-    for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
-        if (e.systemPath == board.slavePath() || e.systemPath.startsWith(dir.path()))
-            found << PortCatalog::entryText(e);
-    QCOMPARE(found, QStringList(QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
-                                    .arg(board.slavePath().mid(5), board.slavePath())));
-}
-
-void TestPortLinks::entryText()
-{
-    const QString byId("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
-    QCOMPARE(PortCatalog::entryText({"FT232R USB UART", "FTDI", "A50285BI", "ttyUSB0", "/dev/ttyUSB0", byId}),
-             "FT232R USB UART, FTDI  \u2014  serial A50285BI  \u2014  ttyUSB0  \u2014  " + byId);
-}
-
-void TestPortLinks::link_data()
-{
-    QTest::addColumn<bool>("oldLink");
-    QTest::addColumn<int>("port");
-    QTest::newRow("new") << false << 1;
-    QTest::newRow("old link replaced") << true << 255;
-    QTest::newRow("port 0 refused") << false << 0;
-}
-
-void TestPortLinks::link()
-{
-    QFETCH(bool, oldLink);
-    QFETCH(int, port);
-    TempExeDir dir;
-    PtyPeer board;
-    QVERIFY(!oldLink || QFile::link("/dev/ttyS0", dir.linkPath(port)));
-    const PortLinker::Result r = PortLinker::link(dir.path(), port, board.slavePath());
-    QCOMPARE(r.outcome, port ? Outcome::Linked : Outcome::Refused);
-    QCOMPARE(QFileInfo(dir.linkPath(port)).symLinkTarget(), port ? board.slavePath() : QString());
-    QCOMPARE(QDir(dir.path()).entryList({".com*"}, QDir::AllEntries | QDir::Hidden | QDir::System), QStringList());
-}
-
-void TestPortLinks::readOnlyFolderIsReported()
-{
-    // Root writes anywhere, so a child that is not root tries the link.
-    TempExeDir dir;
-    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    const pid_t child = fork();
-    if (child == 0) {
-        const gid_t nogroup = 65534;
-        if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
-        const PortLinker::Result r = PortLinker::link(dir.path(), 1, "/dev/ttyS0");
-        _exit(r.outcome == Outcome::Failed && r.reason == QStringLiteral("Permission denied") ? 0 : 1);
+    void stableName_data()
+    {
+        QTest::addColumn<QStringList>("names"); // links to the board
+        QTest::addColumn<QString>("expected");  // empty: the device itself
+        QTest::newRow("by-id first") << QStringList{"by-path/pci-0:2", "by-id/usb-Board"} << "by-id/usb-Board";
+        QTest::newRow("by-path") << QStringList{"by-path/pci-0:2"} << "by-path/pci-0:2";
+        QTest::newRow("kernel path") << QStringList{} << "";
     }
-    int status = -1;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    QVERIFY(!QFileInfo(dir.linkPath(1)).isSymLink());
-}
-
-void TestPortLinks::fileNamedCom1StopsTheSave()
-{
-    TempExeDir dir;
-    PtyPeer board;
-    QFile file(dir.linkPath(1));
-    QVERIFY(file.open(QIODevice::ReadWrite) && file.write("mine") == 4 && file.flush());
-    SerialComponent comm;
-    SettingsValues values;
-    QString path;
-    QList<MessageRequest> asked;
-    SettingsKeeper keeper(comm, values, path, dir.executable(), [&](const MessageRequest &r) { asked << r; return 1; });
-    keeper.LoadSettings();
-    keeper.choosePort({"Board", "", "", "pts", board.slavePath(), board.slavePath()});
-    QSignalSpy saved(&keeper, &SettingsKeeper::saved);
-    QVERIFY(!keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
-    QCOMPARE(asked.size(), 1);
-    QVERIFY2(asked[0].prompt.contains(dir.linkPath(1) + " is not a symbolic link"), qPrintable(asked[0].prompt));
-    QVERIFY(saved.isEmpty() && !dir.iniExists() && keeper.chosenPort());
-    QVERIFY(file.seek(0) && file.readAll() == "mine");
-}
+    void stableName()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, expected);
+        PtyPeer board, other;
+        TempExeDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("by-id") && QDir(dir.path()).mkpath("by-path"));
+        QVERIFY(other.linkAs(dir.path() + "/by-id/usb-Another"));
+        for (const QString &name : names)
+            QVERIFY(board.linkAs(dir.path() + '/' + name));
+        QCOMPARE(PortCatalog::stableNameOf(board.slavePath(), {dir.path() + "/by-id", dir.path() + "/by-path"}),
+                 expected.isEmpty() ? board.slavePath() : dir.path() + '/' + expected);
+    }
+    void linkedDevicesAreListedOnce()
+    {
+        // No serial port to the system, a pty linked as com2 and com5 is one
+        // entry; a dangling link is none.
+        PtyPeer board;
+        TempExeDir dir;
+        QVERIFY(board.linkAs(dir.linkPath(2)) && board.linkAs(dir.linkPath(5)));
+        QVERIFY(QFile::link("/nonexistent", dir.linkPath(3)));
+        QStringList found;
+        for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
+            if (e.systemPath == board.slavePath() || e.systemPath.startsWith(dir.path()))
+                found << PortCatalog::entryText(e);
+        QCOMPARE(found, QStringList(QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
+                                        .arg(board.slavePath().mid(5), board.slavePath())));
+    }
+    void entryText()
+    {
+        const QString byId("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+        QCOMPARE(PortCatalog::entryText({"FT232R USB UART", "FTDI", "A50285BI", "ttyUSB0", "/dev/ttyUSB0", byId}),
+                 "FT232R USB UART, FTDI  \u2014  serial A50285BI  \u2014  ttyUSB0  \u2014  " + byId);
+    }
+    void link_data()
+    {
+        QTest::addColumn<bool>("oldLink");
+        QTest::addColumn<int>("port");
+        QTest::newRow("new") << false << 1;
+        QTest::newRow("old link replaced") << true << 255;
+        QTest::newRow("port 0 refused") << false << 0;
+    }
+    void link()
+    {
+        QFETCH(bool, oldLink);
+        QFETCH(int, port);
+        TempExeDir dir;
+        PtyPeer board;
+        QVERIFY(!oldLink || QFile::link("/dev/ttyS0", dir.linkPath(port)));
+        const PortLinker::Result r = PortLinker::link(dir.path(), port, board.slavePath());
+        QCOMPARE(r.outcome, port ? Outcome::Linked : Outcome::Refused);
+        QCOMPARE(QFileInfo(dir.linkPath(port)).symLinkTarget(), port ? board.slavePath() : QString());
+        QCOMPARE(QDir(dir.path()).entryList({".com*"}, QDir::AllEntries | QDir::Hidden | QDir::System), QStringList());
+    }
+    void readOnlyFolderIsReported()
+    {
+        // Root writes anywhere, so a child that is not root tries the link.
+        TempExeDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        const pid_t child = fork();
+        if (child == 0) {
+            const gid_t nogroup = 65534;
+            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            const PortLinker::Result r = PortLinker::link(dir.path(), 1, "/dev/ttyS0");
+            _exit(r.outcome == Outcome::Failed && r.reason == QStringLiteral("Permission denied") ? 0 : 1);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(!QFileInfo(dir.linkPath(1)).isSymLink());
+    }
+    void fileNamedCom1StopsTheSave()
+    {
+        TempExeDir dir;
+        PtyPeer board;
+        QFile file(dir.linkPath(1));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write("mine") == 4 && file.flush());
+        SerialComponent comm;
+        SettingsValues values;
+        QString path;
+        QList<MessageRequest> asked;
+        SettingsKeeper keeper(comm, values, path, dir.executable(), [&](const MessageRequest &r) { asked << r; return 1; });
+        keeper.LoadSettings();
+        keeper.choosePort({"Board", "", "", "pts", board.slavePath(), board.slavePath()});
+        QSignalSpy saved(&keeper, &SettingsKeeper::saved);
+        QVERIFY(!keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].prompt.contains(dir.linkPath(1) + " is not a symbolic link"), qPrintable(asked[0].prompt));
+        QVERIFY(saved.isEmpty() && !dir.iniExists() && keeper.chosenPort());
+        QVERIFY(file.seek(0) && file.readAll() == "mine");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPortLinks)
 #include "tst_portlinks.moc"

@@ -32,130 +32,118 @@ class TestSerialComponent : public QObject
     Q_OBJECT
 
 private slots:
-    void settingsString_data();
-    void settingsString();
-    void portNumbers();
-    void openWriteReceive();
-    void codePageOnTheWire();
-    void staleInputIsCleared();
+    void settingsString_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("N") << "9600,N,8,1" << true;
+        QTest::newRow("n") << "9600,n,8,1" << true;
+        QTest::newRow("even 7 2") << "19200,e,7,2" << true;
+        QTest::newRow("odd 5 1.5") << "115200,O,5,1.5" << true;
+        QTest::newRow("letters") << "abc,N,8,1" << false;
+        QTest::newRow("bad parity") << "9600,X,8,1" << false;
+        QTest::newRow("bad data") << "9600,N,9,1" << false;
+        QTest::newRow("bad stop") << "9600,N,8,3" << false;
+        QTest::newRow("three fields") << "9600,N,8" << false;
+    }
+    void settingsString()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        SerialComponent comm;
+        QCOMPARE(errorOf([&] { comm.setSettings(text); }), ok ? 0 : int(CommError::InvalidPropertyValue));
+        QCOMPARE(comm.Settings(), ok ? text : QStringLiteral("9600,N,8,1"));
+    }
+    void portNumbers()
+    {
+        SerialComponent comm;
+        QCOMPARE(errorOf([&] { comm.setCommPort(0); }), int(CommError::InvalidPortNumber));
+        QCOMPARE(errorOf([&] { comm.setCommPort(256); }), int(CommError::InvalidPortNumber));
+        QCOMPARE(errorOf([&] { comm.setCommPort(255); }), 0);
+        // Port n is the com<n> link beside the executable, followed to the
+        // device through a chain of links (as /dev/serial/by-id gives).
+        TempExeDir dir;
+        PtyPeer peer;
+        QVERIFY(peer.linkAs(dir.linkPath(3)));
+        QVERIFY(QFile::link(dir.linkPath(3), dir.linkPath(4)));
+        QCOMPARE(PortLocator::locate(4, dir.path()).path, peer.slavePath());
+        // Without a link, port n is the n-th built-in serial port.
+        QCOMPARE(PortLocator::locate(12, dir.path()).path, QStringLiteral("/dev/ttyS11"));
+    }
+    void openWriteReceive()
+    {
+        TempExeDir dir;
+        PtyPeer peer;
+        QVERIFY(peer.linkAs(dir.linkPath(2)));
+        SerialComponent comm;
+        comm.setLinkDirectory(dir.path());
+        comm.setCommPort(2);
+        comm.setRThreshold(1);
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), 0);
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::PortAlreadyOpen));
+        QCOMPARE(errorOf([&] { comm.setCommPort(3); }), int(CommError::NotValidWhileOpen));
+        QSignalSpy onComm(&comm, &SerialComponent::OnComm);
+        peer.write("ab\r");
+        QTRY_COMPARE(comm.InBufferCount(), 3);
+        QCOMPARE(comm.CommEvent(), SerialComponent::ReceiveEvent);
+        QVERIFY(onComm.count() >= 1);
+        comm.setInputLen(0); // everything waiting at once
+        QCOMPARE(comm.Input(), QStringLiteral("ab\r"));
+        QCOMPARE(comm.Input(), QString());
+        comm.setPortOpen(false);
+        QTRY_VERIFY(!peer.slaveOpen());
+    }
+    void codePageOnTheWire()
+    {
+        // One byte per character, in the settings file's code page (cp1252),
+        // both ways: every byte value comes in as one character and goes out
+        // again as the same byte.
+        TempExeDir dir;
+        PtyPeer peer;
+        QVERIFY(peer.linkAs(dir.linkPath(1)));
+        SerialComponent comm;
+        comm.setLinkDirectory(dir.path());
+        comm.setInputLen(1);
+        comm.setPortOpen(true);
+        QByteArray all(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        peer.write(all);
+        QString received;
+        QVERIFY(QTest::qWaitFor([&] {
+            while (comm.InBufferCount() > 0)
+                received += comm.Input();
+            return received.size() >= 256;
+        }));
+        QCOMPARE(received.size(), 256);
+        QCOMPARE(received.at(0x80), QChar(0x20AC)); // €
+        QCOMPARE(received.at(0x9F), QChar(0x0178)); // Ÿ
+        QCOMPARE(received.at(0x81), QChar(0x0081)); // no character: its C1 control, as the settings file reads it
+        QCOMPARE(received.at(0xE9), QChar(0x00E9)); // é
+        comm.setOutput(received);
+        QTRY_COMPARE(peer.received(), all);
+    }
+    void staleInputIsCleared()
+    {
+        TempExeDir dir;
+        PtyPeer peer;
+        QVERIFY(peer.linkAs(dir.linkPath(1)));
+        SerialComponent comm;
+        comm.setLinkDirectory(dir.path());
+        comm.setRThreshold(1);
+        // Open once so the pty takes input, leave, and let the "device" talk
+        // while nobody listens.
+        comm.setPortOpen(true);
+        comm.setPortOpen(false);
+        peer.write("stale\r");
+        QSignalSpy onComm(&comm, &SerialComponent::OnComm);
+        comm.setPortOpen(true);
+        peer.write("x");
+        QTRY_COMPARE(onComm.count(), 1);
+        QCOMPARE(comm.InBufferCount(), 1);
+        QCOMPARE(comm.Input(), QStringLiteral("x"));
+    }
 };
-
-void TestSerialComponent::settingsString_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("N") << "9600,N,8,1" << true;
-    QTest::newRow("n") << "9600,n,8,1" << true;
-    QTest::newRow("even 7 2") << "19200,e,7,2" << true;
-    QTest::newRow("odd 5 1.5") << "115200,O,5,1.5" << true;
-    QTest::newRow("letters") << "abc,N,8,1" << false;
-    QTest::newRow("bad parity") << "9600,X,8,1" << false;
-    QTest::newRow("bad data") << "9600,N,9,1" << false;
-    QTest::newRow("bad stop") << "9600,N,8,3" << false;
-    QTest::newRow("three fields") << "9600,N,8" << false;
-}
-
-void TestSerialComponent::settingsString()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    SerialComponent comm;
-    QCOMPARE(errorOf([&] { comm.setSettings(text); }), ok ? 0 : int(CommError::InvalidPropertyValue));
-    QCOMPARE(comm.Settings(), ok ? text : QStringLiteral("9600,N,8,1"));
-}
-
-void TestSerialComponent::portNumbers()
-{
-    SerialComponent comm;
-    QCOMPARE(errorOf([&] { comm.setCommPort(0); }), int(CommError::InvalidPortNumber));
-    QCOMPARE(errorOf([&] { comm.setCommPort(256); }), int(CommError::InvalidPortNumber));
-    QCOMPARE(errorOf([&] { comm.setCommPort(255); }), 0);
-    // Port n is the com<n> link beside the executable, followed to the
-    // device through a chain of links (as /dev/serial/by-id gives).
-    TempExeDir dir;
-    PtyPeer peer;
-    QVERIFY(peer.linkAs(dir.linkPath(3)));
-    QVERIFY(QFile::link(dir.linkPath(3), dir.linkPath(4)));
-    QCOMPARE(PortLocator::locate(4, dir.path()).path, peer.slavePath());
-    // Without a link, port n is the n-th built-in serial port.
-    QCOMPARE(PortLocator::locate(12, dir.path()).path, QStringLiteral("/dev/ttyS11"));
-}
-
-void TestSerialComponent::openWriteReceive()
-{
-    TempExeDir dir;
-    PtyPeer peer;
-    QVERIFY(peer.linkAs(dir.linkPath(2)));
-    SerialComponent comm;
-    comm.setLinkDirectory(dir.path());
-    comm.setCommPort(2);
-    comm.setRThreshold(1);
-    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), 0);
-    QCOMPARE(errorOf([&] { comm.setPortOpen(true); }), int(CommError::PortAlreadyOpen));
-    QCOMPARE(errorOf([&] { comm.setCommPort(3); }), int(CommError::NotValidWhileOpen));
-    QSignalSpy onComm(&comm, &SerialComponent::OnComm);
-    peer.write("ab\r");
-    QTRY_COMPARE(comm.InBufferCount(), 3);
-    QCOMPARE(comm.CommEvent(), SerialComponent::ReceiveEvent);
-    QVERIFY(onComm.count() >= 1);
-    comm.setInputLen(0); // everything waiting at once
-    QCOMPARE(comm.Input(), QStringLiteral("ab\r"));
-    QCOMPARE(comm.Input(), QString());
-    comm.setPortOpen(false);
-    QTRY_VERIFY(!peer.slaveOpen());
-}
-
-void TestSerialComponent::codePageOnTheWire()
-{
-    // One byte per character, in the settings file's code page (cp1252),
-    // both ways: every byte value comes in as one character and goes out
-    // again as the same byte.
-    TempExeDir dir;
-    PtyPeer peer;
-    QVERIFY(peer.linkAs(dir.linkPath(1)));
-    SerialComponent comm;
-    comm.setLinkDirectory(dir.path());
-    comm.setInputLen(1);
-    comm.setPortOpen(true);
-    QByteArray all(256, '\0');
-    for (int b = 0; b < 256; ++b)
-        all[b] = char(b);
-    peer.write(all);
-    QString received;
-    QVERIFY(QTest::qWaitFor([&] {
-        while (comm.InBufferCount() > 0)
-            received += comm.Input();
-        return received.size() >= 256;
-    }));
-    QCOMPARE(received.size(), 256);
-    QCOMPARE(received.at(0x80), QChar(0x20AC)); // €
-    QCOMPARE(received.at(0x9F), QChar(0x0178)); // Ÿ
-    QCOMPARE(received.at(0x81), QChar(0x0081)); // no character: its C1 control, as the settings file reads it
-    QCOMPARE(received.at(0xE9), QChar(0x00E9)); // é
-    comm.setOutput(received);
-    QTRY_COMPARE(peer.received(), all);
-}
-
-void TestSerialComponent::staleInputIsCleared()
-{
-    TempExeDir dir;
-    PtyPeer peer;
-    QVERIFY(peer.linkAs(dir.linkPath(1)));
-    SerialComponent comm;
-    comm.setLinkDirectory(dir.path());
-    comm.setRThreshold(1);
-    // Open once so the pty takes input, leave, and let the "device" talk
-    // while nobody listens.
-    comm.setPortOpen(true);
-    comm.setPortOpen(false);
-    peer.write("stale\r");
-    QSignalSpy onComm(&comm, &SerialComponent::OnComm);
-    comm.setPortOpen(true);
-    peer.write("x");
-    QTRY_COMPARE(onComm.count(), 1);
-    QCOMPARE(comm.InBufferCount(), 1);
-    QCOMPARE(comm.Input(), QStringLiteral("x"));
-}
 
 QTEST_GUILESS_MAIN(TestSerialComponent)
 #include "tst_serialcomponent.moc"

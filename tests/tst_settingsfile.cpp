@@ -27,85 +27,77 @@ class TestSettingsFile : public QObject
     Q_OBJECT
 
 private slots:
-    void parse_data();
-    void parse();
-    void written();
-    void boundedRead();
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<SettingsValues>("expected");
+        const SettingsValues none;
+        QTest::newRow("as written") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n")
+                                    << true << SettingsValues::defaults();
+        QTest::newRow("hand-written, no quotes") << QByteArray("3, 9600, A, 5, x\r\nP, Q, R, S\r\n") << true
+                                                 << values(3, "9600", "A", 5, "x", "P", "Q", "R", "S");
+        QTest::newRow("LF, no final line end") << QByteArray("2,\"19200\",\"B\",1,\"app\"\n\"a\",\"b\",\"c\",\"d\"") << true
+                                               << values(2, "19200", "B", 1, "app", "a");
+        QTest::newRow("comma and blanks in quotes") << QByteArray("1,\" 96 \",\"1\",0,\"-\"\r\n\"Duty, %\",\"b\",\"c\",\"d\"\r\n")
+                                                    << true << values(1, " 96 ", "1", 0, "-", "Duty, %");
+        QTest::newRow("empty fields") << QByteArray("1,,\"1\",0,\r\n,\"b\",,\"d\"\r\n") << true
+                                      << values(1, "", "1", 0, "", "", "b", "", "d");
+        QTest::newRow("COM 2.5 to even") << "2.5,\"9600\",\"1\",0,\"-\"" + Tail << true << values(2, "9600", "1", 0, "-", "a");
+        QTest::newRow("COM 3.5 to even") << "3.5,\"9600\",\"1\",0,\"-\"" + Tail << true << values(4, "9600", "1", 0, "-", "a");
+        QTest::newRow("not a number reads 0") << "abc,\"9600\",\"1\",x,\"-\"" + Tail << true << values(0, "9600", "1", 0, "-", "a");
+        QTest::newRow("STime -5") << "1,\"9600\",\"1\",-5,\"-\"" + Tail << true << values(1, "9600", "1", -5, "-", "a");
+        QTest::newRow("STime 32767") << "1,\"9600\",\"1\",32767,\"-\"" + Tail << true << values(1, "9600", "1", 32767, "-", "a");
+        QTest::newRow("NUL after line 2") << QByteArray("1,\"9600\",\"1\",0,\"-\"" + Tail + QByteArray("\0\xff", 2)) << true
+                                          << values(1, "9600", "1", 0, "-", "a");
+        QTest::newRow("UTF-8 record, cp1252 tail")
+            << (QStringLiteral("1,\"9600\",\"1\",0,\"°C\"").toUtf8() + Tail + "\xB0") << true << values(1, "9600", "1", 0, "°C", "a");
+        QTest::newRow("UTF-8 with a byte-order mark") << ("\xEF\xBB\xBF" + QStringLiteral("1,\"9600\",\"1\",0,\"°C\"").toUtf8() + Tail)
+                                                      << true << values(1, "9600", "1", 0, "°C", "a");
+        QTest::newRow("cp1252") << QByteArray("1,\"9600\",\"1\",0,\"Gr\xFC\xDF" "e \x80\"" + Tail) << true
+                                << values(1, "9600", "1", 0, "Grüße €", "a");
+        QTest::newRow("only line 1") << QByteArray("3,\"9600\",\"A\",5,\"x\"\r\n") << false << none;
+        QTest::newRow("eight fields") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\"\r\n") << false << none;
+        QTest::newRow("COM beyond 16 bits") << "40000,\"9600\",\"1\",0,\"-\"" + Tail << false << none;
+        QTest::newRow("STime beyond 16 bits") << "1,\"9600\",\"1\",-32769,\"-\"" + Tail << false << none;
+        QTest::newRow("NUL in line 2") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\0\",\"c\",\"d\"\r\n", 36) << false << none;
+    }
+    void parse()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ok);
+        QFETCH(SettingsValues, expected);
+        const auto result = SettingsFile::parse(bytes);
+        QCOMPARE(result.has_value(), ok);
+        if (ok)
+            QCOMPARE(*result, expected);
+    }
+    void written()
+    {
+        QCOMPARE(SettingsFile::serialize(SettingsValues::defaults()),
+                 QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n"));
+        // A double quote cannot be stored, so it becomes a single one; what the
+        // code page cannot hold becomes '?'.
+        QCOMPARE(SettingsFile::serialize(values(-5, "9600", "A", 5, "say \"hi\"", "Grüße €", "温度", "😀", "Ω")),
+                 QByteArray("-5,\"9600\",\"A\",5,\"say 'hi'\"\r\n\"Gr\xFC\xDF" "e \x80\",\"??\",\"?\",\"?\"\r\n"));
+    }
+    void boundedRead()
+    {
+        TempExeDir dir;
+        // Notes, a NUL and ten megabytes of a pasted log after the two lines
+        // are not read: the values stay.
+        dir.writeIni("7,\"9600\",\"1\",0,\"-\"" + Tail + QByteArray("notes\0\r\n", 8) + QByteArray(10 << 20, 'x'));
+        const auto kept = SettingsFile::read(dir.iniPath());
+        QVERIFY(kept.has_value());
+        QCOMPARE(*kept, values(7, "9600", "1", 0, "-", "a"));
+        // Two lines that do not end within the first 64 KiB are not ours.
+        dir.writeIni("7,\"9600\",\"1\",0,\"" + QByteArray(SettingsFile::MaxSize, 'x') + "\"" + Tail);
+        QVERIFY(!SettingsFile::read(dir.iniPath()).has_value());
+        // Neither is a folder named like the file.
+        QVERIFY(QDir().mkdir(dir.iniPath() + "2"));
+        QVERIFY(!SettingsFile::read(dir.iniPath() + "2").has_value());
+    }
 };
-
-void TestSettingsFile::parse_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<SettingsValues>("expected");
-    const SettingsValues none;
-    QTest::newRow("as written") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n")
-                                << true << SettingsValues::defaults();
-    QTest::newRow("hand-written, no quotes") << QByteArray("3, 9600, A, 5, x\r\nP, Q, R, S\r\n") << true
-                                             << values(3, "9600", "A", 5, "x", "P", "Q", "R", "S");
-    QTest::newRow("LF, no final line end") << QByteArray("2,\"19200\",\"B\",1,\"app\"\n\"a\",\"b\",\"c\",\"d\"") << true
-                                           << values(2, "19200", "B", 1, "app", "a");
-    QTest::newRow("comma and blanks in quotes") << QByteArray("1,\" 96 \",\"1\",0,\"-\"\r\n\"Duty, %\",\"b\",\"c\",\"d\"\r\n")
-                                                << true << values(1, " 96 ", "1", 0, "-", "Duty, %");
-    QTest::newRow("empty fields") << QByteArray("1,,\"1\",0,\r\n,\"b\",,\"d\"\r\n") << true
-                                  << values(1, "", "1", 0, "", "", "b", "", "d");
-    QTest::newRow("COM 2.5 to even") << "2.5,\"9600\",\"1\",0,\"-\"" + Tail << true << values(2, "9600", "1", 0, "-", "a");
-    QTest::newRow("COM 3.5 to even") << "3.5,\"9600\",\"1\",0,\"-\"" + Tail << true << values(4, "9600", "1", 0, "-", "a");
-    QTest::newRow("not a number reads 0") << "abc,\"9600\",\"1\",x,\"-\"" + Tail << true << values(0, "9600", "1", 0, "-", "a");
-    QTest::newRow("STime -5") << "1,\"9600\",\"1\",-5,\"-\"" + Tail << true << values(1, "9600", "1", -5, "-", "a");
-    QTest::newRow("STime 32767") << "1,\"9600\",\"1\",32767,\"-\"" + Tail << true << values(1, "9600", "1", 32767, "-", "a");
-    QTest::newRow("NUL after line 2") << QByteArray("1,\"9600\",\"1\",0,\"-\"" + Tail + QByteArray("\0\xff", 2)) << true
-                                      << values(1, "9600", "1", 0, "-", "a");
-    QTest::newRow("UTF-8 record, cp1252 tail")
-        << (QStringLiteral("1,\"9600\",\"1\",0,\"°C\"").toUtf8() + Tail + "\xB0") << true << values(1, "9600", "1", 0, "°C", "a");
-    QTest::newRow("UTF-8 with a byte-order mark") << ("\xEF\xBB\xBF" + QStringLiteral("1,\"9600\",\"1\",0,\"°C\"").toUtf8() + Tail)
-                                                  << true << values(1, "9600", "1", 0, "°C", "a");
-    QTest::newRow("cp1252") << QByteArray("1,\"9600\",\"1\",0,\"Gr\xFC\xDF" "e \x80\"" + Tail) << true
-                            << values(1, "9600", "1", 0, "Grüße €", "a");
-    QTest::newRow("only line 1") << QByteArray("3,\"9600\",\"A\",5,\"x\"\r\n") << false << none;
-    QTest::newRow("eight fields") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\"\r\n") << false << none;
-    QTest::newRow("COM beyond 16 bits") << "40000,\"9600\",\"1\",0,\"-\"" + Tail << false << none;
-    QTest::newRow("STime beyond 16 bits") << "1,\"9600\",\"1\",-32769,\"-\"" + Tail << false << none;
-    QTest::newRow("NUL in line 2") << QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\0\",\"c\",\"d\"\r\n", 36) << false << none;
-}
-
-void TestSettingsFile::parse()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, ok);
-    QFETCH(SettingsValues, expected);
-    const auto result = SettingsFile::parse(bytes);
-    QCOMPARE(result.has_value(), ok);
-    if (ok)
-        QCOMPARE(*result, expected);
-}
-
-void TestSettingsFile::written()
-{
-    QCOMPARE(SettingsFile::serialize(SettingsValues::defaults()),
-             QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n"));
-    // A double quote cannot be stored, so it becomes a single one; what the
-    // code page cannot hold becomes '?'.
-    QCOMPARE(SettingsFile::serialize(values(-5, "9600", "A", 5, "say \"hi\"", "Grüße €", "温度", "😀", "Ω")),
-             QByteArray("-5,\"9600\",\"A\",5,\"say 'hi'\"\r\n\"Gr\xFC\xDF" "e \x80\",\"??\",\"?\",\"?\"\r\n"));
-}
-
-void TestSettingsFile::boundedRead()
-{
-    TempExeDir dir;
-    // Notes, a NUL and ten megabytes of a pasted log after the two lines
-    // are not read: the values stay.
-    dir.writeIni("7,\"9600\",\"1\",0,\"-\"" + Tail + QByteArray("notes\0\r\n", 8) + QByteArray(10 << 20, 'x'));
-    const auto kept = SettingsFile::read(dir.iniPath());
-    QVERIFY(kept.has_value());
-    QCOMPARE(*kept, values(7, "9600", "1", 0, "-", "a"));
-    // Two lines that do not end within the first 64 KiB are not ours.
-    dir.writeIni("7,\"9600\",\"1\",0,\"" + QByteArray(SettingsFile::MaxSize, 'x') + "\"" + Tail);
-    QVERIFY(!SettingsFile::read(dir.iniPath()).has_value());
-    // Neither is a folder named like the file.
-    QVERIFY(QDir().mkdir(dir.iniPath() + "2"));
-    QVERIFY(!SettingsFile::read(dir.iniPath() + "2").has_value());
-}
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
 #include "tst_settingsfile.moc"

@@ -20,160 +20,138 @@ class TestWindow : public QObject
 
 private slots:
     void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
-    void startUp();
-    void controlsStayInsideTheirFramesAndApart();
-    void tabOrder();
-    void helpPanel();
-    void icon();
-    void looks_data();
-    void looks();
-};
-
-void TestWindow::startUp()
-{
-    WindowFixture fx;
-    FormOptions options;
-    options.executable = fx.dir().executable();
+    void startUp()
     {
-        FormTavermund before(options);
-        QCOMPARE(before.windowTitle(), QStringLiteral("Form2"));
-        QCOMPARE(before.ui.lblStatus->text(), QStringLiteral("--"));
-        QVERIFY(!before.Timer1.Enabled());
+        WindowFixture fx;
+        FormTavermund &f = fx.start();
+        QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Tavermund"));
+        QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
+        QVERIFY(!fx.dir().iniExists());
+        QVERIFY(f.Timer1.Enabled() && !f.TimerCom.Enabled() && !f.Timer2.Enabled() && !f.StTimer.Enabled());
+        QCOMPARE(f.Timer1.Interval(), fx.intervals.searchRetry);
+        QCOMPARE(f.TimerCom.Interval(), fx.intervals.replyTimeout);
+        QCOMPARE(f.Timer2.Interval(), fx.intervals.readBackStep);
+        QCOMPARE(f.StTimer.Interval(), fx.intervals.pollTick);
+        QCOMPARE(f.minimumSize(), f.maximumSize());
     }
-    FormTavermund &f = fx.start();
-    QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Tavermund"));
-    QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
-    QVERIFY(!fx.dir().iniExists());
-    QVERIFY(f.Timer1.Enabled() && !f.TimerCom.Enabled() && !f.Timer2.Enabled() && !f.StTimer.Enabled());
-    QCOMPARE(f.Timer1.Interval(), fx.intervals.searchRetry);
-    QCOMPARE(f.TimerCom.Interval(), fx.intervals.replyTimeout);
-    QCOMPARE(f.Timer2.Interval(), fx.intervals.readBackStep);
-    QCOMPARE(f.StTimer.Interval(), fx.intervals.pollTick);
-    QCOMPARE(f.minimumSize(), f.maximumSize());
-}
-
-void TestWindow::controlsStayInsideTheirFramesAndApart()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    QList<QWidget *> containers{&f};
-    for (QGroupBox *frame : f.findChildren<QGroupBox *>())
-        containers << frame;
-    int checked = 0;
-    for (QWidget *container : containers) {
-        if (container->objectName() == QStringLiteral("frmNevidi")
-            || container->parentWidget() == fx.widget("frmNevidi"))
-            continue; // never shown
-        QList<QWidget *> shown;
-        for (QWidget *w : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (!w->isHidden() && !w->objectName().isEmpty())
-                shown << w;
-        }
-        for (int i = 0; i < shown.size(); ++i) {
-            QVERIFY2(container->rect().contains(shown[i]->geometry()),
-                     qPrintable(shown[i]->objectName() + " leaves " + container->objectName()));
-            for (int j = i + 1; j < shown.size(); ++j) {
-                QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
-                         qPrintable(shown[i]->objectName() + " overlaps " + shown[j]->objectName()));
+    void controlsStayInsideTheirFramesAndApart()
+    {
+        WindowFixture fx;
+        FormTavermund &f = fx.start();
+        QList<QWidget *> containers{&f};
+        for (QGroupBox *frame : f.findChildren<QGroupBox *>())
+            containers << frame;
+        int checked = 0;
+        for (QWidget *container : containers) {
+            if (container->objectName() == QStringLiteral("frmNevidi")
+                || container->parentWidget() == f.findChild<QWidget *>("frmNevidi"))
+                continue; // never shown
+            QList<QWidget *> shown;
+            for (QWidget *w : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (!w->isHidden() && !w->objectName().isEmpty())
+                    shown << w;
             }
-            ++checked;
+            for (int i = 0; i < shown.size(); ++i) {
+                QVERIFY2(container->rect().contains(shown[i]->geometry()),
+                         qPrintable(shown[i]->objectName() + " leaves " + container->objectName()));
+                for (int j = i + 1; j < shown.size(); ++j) {
+                    QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                             qPrintable(shown[i]->objectName() + " overlaps " + shown[j]->objectName()));
+                }
+                ++checked;
+            }
         }
+        QVERIFY(checked >= 30);
     }
-    QVERIFY(checked >= 30);
-}
-
-void TestWindow::tabOrder()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    f.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f));
-    QCOMPARE(QApplication::focusWidget(), f.ui.cmdSet);
-    // Before the control panel is enabled only Set and Hlp take the focus.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), f.ui.cmdSet);
-    f.ui.frmTemp[1]->setEnabled(true);
-    QStringList order;
-    for (int i = 0; i < 15; ++i) {
+    void tabOrder()
+    {
+        WindowFixture fx;
+        FormTavermund &f = fx.start();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QCOMPARE(QApplication::focusWidget(), f.ui.cmdSet);
+        // Before the control panel is enabled only Set and Hlp take the focus.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.ui.cmdSet);
+        f.ui.frmTemp[1]->setEnabled(true);
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{"cmdHelp", "cmd0P", "cmd100P", "txtSV01", "cmdSV01", "cmdFpwm1", "cmdFpwm2",
+                                     "cmdFpwm3", "cmdFpwm4", "cmdFpwm5", "cmdFpwm6", "cmdFpwm7", "cmd50P", "cmdSet",
+                                     "cmdHelp"}));
     }
-    QCOMPARE(order, (QStringList{"cmdHelp", "cmd0P", "cmd100P", "txtSV01", "cmdSV01", "cmdFpwm1", "cmdFpwm2",
-                                 "cmdFpwm3", "cmdFpwm4", "cmdFpwm5", "cmdFpwm6", "cmdFpwm7", "cmd50P", "cmdSet",
-                                 "cmdHelp"}));
-}
-
-void TestWindow::helpPanel()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
-    f.ui.txtSet1[2]->setText("19200");
-    QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
-    // The help panel lies over the settings panel; both keep what was typed.
-    const QPoint middle(f.width() / 2, f.height() / 2);
-    QVERIFY(f.ui.frmHelp->isAncestorOf(f.childAt(middle)));
-    auto *text = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-    text->appendPlainText("my note");
-    QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
-    QVERIFY(f.ui.frmSet->isAncestorOf(f.childAt(middle)));
-    QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
-    f.cmdHelp_Click();
-    QVERIFY(text->toPlainText().endsWith(QStringLiteral("my note")));
-}
-
-void TestWindow::icon()
-{
-    WindowFixture fx;
-    FormTavermund &f = fx.start();
-    QVERIFY(f.windowIcon().availableSizes().contains(QSize(32, 32)));
-    const QImage picture(QStringLiteral(":/icons/tavermund.png"));
-    QCOMPARE(picture.size(), QSize(32, 32));
-    QVERIFY2(!picture.hasAlphaChannel(), "24-bit colour, no transparent pixels");
-}
-
-void TestWindow::looks_data()
-{
-    QTest::addColumn<QString>("state");
-    for (const char *state : {"started", "found", "settings", "help"})
-        QTest::newRow(state) << QString::fromLatin1(state);
-}
-
-void TestWindow::looks()
-{
-    QFETCH(QString, state);
-    WindowFixture fx;
-    if (state != QStringLiteral("found"))
-        fx.intervals = Intervals{}; // nothing ticks before the picture is taken
-    FormTavermund &f = fx.start();
-    QVERIFY(QTest::qWaitForWindowExposed(&f));
-    if (state == QStringLiteral("found")) {
-        // The route from the bytes on the wire to the labels: the device
-        // code, the duty display, the highlighted frequency, the status line.
-        QVERIFY(fx.discoverAndReadBack());
-        fx.peer().write("1SV1=50\r1SV2=3\r");
-        QTRY_COMPARE(fx.status(), QStringLiteral("COM:1 Baud:9600 COM data: 1SV2=3"));
-    } else if (state == QStringLiteral("settings")) {
+    void helpPanel()
+    {
+        WindowFixture fx;
+        FormTavermund &f = fx.start();
         QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
-    } else if (state == QStringLiteral("help")) {
+        f.ui.txtSet1[2]->setText("19200");
         QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
+        // The help panel lies over the settings panel; both keep what was typed.
+        const QPoint middle(f.width() / 2, f.height() / 2);
+        QVERIFY(f.ui.frmHelp->isAncestorOf(f.childAt(middle)));
+        auto *text = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+        text->appendPlainText("my note");
+        QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
+        QVERIFY(f.ui.frmSet->isAncestorOf(f.childAt(middle)));
+        QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
+        f.cmdHelp_Click();
+        QVERIFY(text->toPlainText().endsWith(QStringLiteral("my note")));
     }
-    const QImage seen = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QString kept = QStringLiteral(TAVERMUND_LOOKS_DIR "/%1.png").arg(state);
-    if (qEnvironmentVariableIsSet("TAVERMUND_UPDATE_LOOKS"))
-        QVERIFY(seen.save(kept));
-    const QImage expected = QImage(kept).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(seen.size(), expected.size());
-    int differing = 0;
-    for (int y = 0; y < seen.height(); ++y) {
-        for (int x = 0; x < seen.width(); ++x)
-            differing += seen.pixel(x, y) != expected.pixel(x, y);
+    void icon()
+    {
+        WindowFixture fx;
+        FormTavermund &f = fx.start();
+        QVERIFY(f.windowIcon().availableSizes().contains(QSize(32, 32)));
+        const QImage picture(QStringLiteral(":/icons/tavermund.png"));
+        QCOMPARE(picture.size(), QSize(32, 32));
+        QVERIFY2(!picture.hasAlphaChannel(), "24-bit colour, no transparent pixels");
     }
-    if (differing > 0)
-        seen.save(QStringLiteral("looks-%1-seen.png").arg(state));
-    QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ; see looks-%2-seen.png").arg(differing).arg(state)));
-}
+    void looks_data()
+    {
+        QTest::addColumn<QString>("state");
+        for (const char *state : {"started", "found", "settings", "help"})
+            QTest::newRow(state) << QString::fromLatin1(state);
+    }
+    void looks()
+    {
+        QFETCH(QString, state);
+        WindowFixture fx;
+        if (state != QStringLiteral("found"))
+            fx.intervals = Intervals{}; // nothing ticks before the picture is taken
+        FormTavermund &f = fx.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        if (state == QStringLiteral("found")) {
+            // The route from the bytes on the wire to the labels: the device
+            // code, the duty display, the highlighted frequency, the status line.
+            QVERIFY(fx.discoverAndReadBack());
+            fx.peer().write("1SV1=50\r1SV2=3\r");
+            QTRY_COMPARE(fx.status(), QStringLiteral("COM:1 Baud:9600 COM data: 1SV2=3"));
+        } else if (state == QStringLiteral("settings")) {
+            QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
+        } else if (state == QStringLiteral("help")) {
+            QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
+        }
+        const QImage seen = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString kept = QStringLiteral(TAVERMUND_LOOKS_DIR "/%1.png").arg(state);
+        if (qEnvironmentVariableIsSet("TAVERMUND_UPDATE_LOOKS"))
+            QVERIFY(seen.save(kept));
+        const QImage expected = QImage(kept).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(seen.size(), expected.size());
+        int differing = 0;
+        for (int y = 0; y < seen.height(); ++y) {
+            for (int x = 0; x < seen.width(); ++x)
+                differing += seen.pixel(x, y) != expected.pixel(x, y);
+        }
+        if (differing > 0)
+            seen.save(QStringLiteral("looks-%1-seen.png").arg(state));
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ; see looks-%2-seen.png").arg(differing).arg(state)));
+    }
+};
 
 QTEST_MAIN(TestWindow)
 #include "tst_window.moc"

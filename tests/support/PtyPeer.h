@@ -39,7 +39,6 @@ public:
     void write(const QByteArray &bytes);
     // The master side goes away: the tool sees a hang-up.
     void hangUp();
-    bool isOpen() const { return m_master >= 0; }
 
     QByteArray received() const { return m_received; }
     const QList<Chunk> &chunks() const { return m_chunks; }

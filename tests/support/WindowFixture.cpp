@@ -48,11 +48,6 @@ QString WindowFixture::status() const
     return m_form->ui.lblStatus->text();
 }
 
-std::uint32_t WindowFixture::statusBack() const
-{
-    return ControlPainter::backColorValue(m_form->ui.lblStatus);
-}
-
 std::uint32_t WindowFixture::pixel(QWidget *control)
 {
     const QImage image = control->grab().toImage();
@@ -73,9 +68,4 @@ bool WindowFixture::discoverAndReadBack()
     const bool done = discover() && QTest::qWaitFor([&] { return !m_form->Timer2.Enabled(); }, 5000);
     m_peer.clearReceived();
     return done;
-}
-
-QWidget *WindowFixture::widget(const QString &name) const
-{
-    return m_form->findChild<QWidget *>(name);
 }

@@ -39,7 +39,6 @@ public:
     QStringList statuses; // every caption the status line was given
 
     QString status() const;
-    std::uint32_t statusBack() const;
     // The colour painted in the middle of a control's left edge (inside its
     // border), as &HBBGGRR.
     static std::uint32_t pixel(QWidget *control);
@@ -50,7 +49,6 @@ public:
     bool discover();
     bool discoverAndReadBack();
 
-    QWidget *widget(const QString &name) const;
 
 private:
     TempExeDir m_dir;
