@@ -1,11 +1,7 @@
-// The window toolkit services: timers, the event pump, fonts, the
-// executable's name and the message box. Colours and twips show in the
-// window's pictures (tst_window).
+// The window toolkit services whose rules no other test sees: timers that
+// tick in deadline order, and the message box's buttons and answers.
 
-#include "toolkit/EventPump.h"
-#include "toolkit/Executable.h"
 #include "toolkit/WindowTimer.h"
-#include "ui/FontResolver.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -46,45 +42,6 @@ private slots:
         attempt.setEnabled(true);
         QTRY_VERIFY(timeouts >= 3);
         QCOMPARE(faults, QStringList());
-    }
-    void pauseRunsEvents()
-    {
-        bool pendingRan = false;
-        QTimer::singleShot(0, this, [&] { pendingRan = true; });
-        EventPump::pauseFor(0ns);
-        QVERIFY2(pendingRan, "pending events run at least once, even in an empty pause");
-        int ticks = 0;
-        QTimer nested;
-        connect(&nested, &QTimer::timeout, this, [&] { ++ticks; });
-        nested.start(5);
-        const auto start = EventPump::Clock::now();
-        EventPump::pauseFor(30ms);
-        QVERIFY(EventPump::Clock::now() - start > 30ms);
-        QVERIFY2(ticks >= 2, "timers tick inside the pause");
-    }
-    void executableName()
-    {
-        // Without the extension, which only Windows has.
-        QCOMPARE(Executable::nameOf(QStringLiteral("TAVERMUND.EXE"), true), QStringLiteral("TAVERMUND"));
-        QCOMPARE(Executable::nameOf(QStringLiteral("tool.v2"), false), QStringLiteral("tool.v2"));
-    }
-    void fontFallback_data()
-    {
-        QTest::addColumn<QStringList>("installed");
-        QTest::addColumn<QString>("msSansSerif");
-        QTest::addColumn<QString>("arial");
-        QTest::newRow("windows") << QStringList{"MS Sans Serif", "Arial", "Microsoft Sans Serif"} << "MS Sans Serif" << "Arial";
-        QTest::newRow("debian") << QStringList{"DejaVu Sans", "Liberation Sans"} << "Liberation Sans" << "Liberation Sans";
-        QTest::newRow("nothing") << QStringList{} << "sans-serif" << "sans-serif";
-    }
-    void fontFallback()
-    {
-        QFETCH(QStringList, installed);
-        QFETCH(QString, msSansSerif);
-        QFETCH(QString, arial);
-        const auto has = [&](const QString &f) { return installed.contains(f); };
-        QCOMPARE(FontResolver::family(FontResolver::Face::MsSansSerif, has), msSansSerif);
-        QCOMPARE(FontResolver::family(FontResolver::Face::Arial, has), arial);
     }
     void messageBoxAnswers_data()
     {

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -83,24 +82,6 @@ private slots:
         QCOMPARE(order, (QStringList{"cmdHelp", "cmd0P", "cmd100P", "txtSV01", "cmdSV01", "cmdFpwm1", "cmdFpwm2",
                                      "cmdFpwm3", "cmdFpwm4", "cmdFpwm5", "cmdFpwm6", "cmdFpwm7", "cmd50P", "cmdSet",
                                      "cmdHelp"}));
-    }
-    void helpPanel()
-    {
-        WindowFixture fx;
-        FormTavermund &f = fx.start();
-        QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
-        f.ui.txtSet1[2]->setText("19200");
-        QTest::mouseClick(f.ui.cmdHelp, Qt::LeftButton);
-        // The help panel lies over the settings panel; both keep what was typed.
-        const QPoint middle(f.width() / 2, f.height() / 2);
-        QVERIFY(f.ui.frmHelp->isAncestorOf(f.childAt(middle)));
-        auto *text = f.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
-        text->appendPlainText("my note");
-        QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
-        QVERIFY(f.ui.frmSet->isAncestorOf(f.childAt(middle)));
-        QCOMPARE(f.ui.txtSet1[2]->text(), QStringLiteral("19200"));
-        f.cmdHelp_Click();
-        QVERIFY(text->toPlainText().endsWith(QStringLiteral("my note")));
     }
     void icon()
     {

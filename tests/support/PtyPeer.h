@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PtyEndpoint.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -23,16 +25,10 @@ class PtyPeer : public QObject
     Q_OBJECT
 
 public:
-    struct Chunk
-    {
-        qint64 ms; // since the peer was created
-        QByteArray bytes;
-    };
-
     PtyPeer();
     ~PtyPeer() override;
 
-    QString slavePath() const { return m_slavePath; }
+    QString slavePath() const { return QString::fromStdString(m_pty.slavePath()); }
     // Makes `linkPath` a symbolic link to the slave, replacing an old one.
     bool linkAs(const QString &linkPath) const;
 
@@ -41,12 +37,9 @@ public:
     void hangUp();
 
     QByteArray received() const { return m_received; }
-    const QList<Chunk> &chunks() const { return m_chunks; }
     void clearReceived();
     qint64 elapsedMs() const { return m_clock.elapsed(); }
-
-    // Arrival time of the first occurrence of `needle` after byte `from`,
-    // or -1.
+    // Arrival time of the first occurrence of `needle` after byte `from`, or -1.
     qint64 arrivalOf(const QByteArray &needle, qsizetype from = 0) const;
 
     // The slave is held open by someone (the tool's port is open).
@@ -60,10 +53,9 @@ signals:
 private:
     void onReadable();
 
-    int m_master = -1;
-    QString m_slavePath;
+    PtyEndpoint m_pty;
     QByteArray m_received;
-    QList<Chunk> m_chunks;
+    QList<std::pair<qint64, qsizetype>> m_arrivals; // when, and how much had arrived by then
     QElapsedTimer m_clock;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

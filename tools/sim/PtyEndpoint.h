@@ -22,6 +22,7 @@ public:
     void close();
 
     bool isValid() const { return m_master >= 0; }
+    int descriptor() const { return m_master; }
     const std::string &slavePath() const { return m_slavePath; }
 
     // Polls the master; returns revents, 0 on timeout, -1 when interrupted.
