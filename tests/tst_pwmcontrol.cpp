@@ -1,44 +1,10 @@
-// The operator's PWM commands, the read-back, the poll and the send step
-// without the window: PwmControl and CommandSender on a serial component
-// whose port is a pseudo-terminal.
+// The operator's PWM commands, the read-back and the poll without the
+// window: PwmControl and its command sender on a serial component whose
+// port is a pseudo-terminal.
 
-#include "PortRig.h"
-#include "link/CommandSender.h"
-#include "pwm/PwmControl.h"
-#include "pwm/PwmState.h"
-#include "settings/SettingsValues.h"
-#include "toolkit/WindowTimer.h"
+#include "Subsystems.h"
 
-#include <QSignalSpy>
 #include <QTest>
-
-using namespace std::chrono_literals;
-
-namespace {
-
-struct Pwm : PortRig
-{
-    SettingsValues settings;
-    PwmState state;
-    QString pendingCommand;
-    WindowTimer readBack{QStringLiteral("Timer2"), 80ms};
-    WindowTimer pollTick{QStringLiteral("StTimer"), 100ms};
-    CommandSender sender{comm, pendingCommand, ask, 5ms};
-    PwmControl pwm{sender, comm, settings, state, readBack, pollTick};
-    QStringList events; // locks, controls enabled, the duty box, bytes as they arrive
-
-    explicit Pwm(bool open = true)
-        : PortRig(open)
-    {
-        record(&pwm);
-        QObject::connect(&pwm, &PwmControl::inputLockChanged, [this](bool on) { events << (on ? "lock" : "unlock"); });
-        QObject::connect(&pwm, &PwmControl::controlsEnabled, [this] { events << "enabled"; });
-        QObject::connect(&pwm, &PwmControl::dutyEntryChanged, [this](const QString &t) { events << "box " + t; });
-        QObject::connect(&peer, &PtyPeer::bytesArrived, [this] { events << "wire"; });
-    }
-};
-
-} // namespace
 
 class TestPwmControl : public QObject
 {
@@ -60,18 +26,19 @@ private slots:
     {
         QFETCH(int, button);
         QFETCH(QByteArray, bytes);
-        Pwm p;
+        Subsystems s;
         switch (button) {
-        case 0: p.pwm.cmd0P_Click(); break;
-        case 50: p.pwm.cmd50P_Click(); break;
-        case 100: p.pwm.cmd100P_Click(); break;
-        case -1: p.pwm.cmdPV01_Click(); break;
-        case -2: p.pwm.cmdSV02_Click(); break;
-        default: p.pwm.cmdFpwm_Click(button);
+        case 0: s.pwm.cmd0P_Click(); break;
+        case 50: s.pwm.cmd50P_Click(); break;
+        case 100: s.pwm.cmd100P_Click(); break;
+        case -1: s.pwm.cmdPV01_Click(); break;
+        case -2: s.pwm.cmdSV02_Click(); break;
+        default: s.pwm.cmdFpwm_Click(button);
         }
-        QTRY_COMPARE(p.peer.received(), bytes);
-        QCOMPARE(p.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
+        QTRY_COMPARE(s.peer.received(), bytes);
+        QCOMPARE(s.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
     }
+
     void typedDuty_data()
     {
         QTest::addColumn<QString>("entry");
@@ -88,35 +55,31 @@ private slots:
     {
         QFETCH(QString, entry);
         QFETCH(QByteArray, sent);
-        Pwm p;
-        p.pwm.cmdSV01_Click(entry);
-        if (sent.isEmpty()) {
-            QCOMPARE(p.events, QStringList{"box error"});
-            QCOMPARE(p.pendingCommand, QString()); // no send step at all
-            return;
-        }
-        QTRY_COMPARE(p.peer.received(), sent);
-        QVERIFY(!p.events.contains("box error"));
+        Subsystems s;
+        s.pwm.cmdSV01_Click(entry);
+        QCOMPARE(s.log, sent.isEmpty() ? QStringList{"box error"} : QStringList());
+        QCOMPARE(s.pendingCommand, QString::fromLatin1(sent.chopped(1))); // refused: no send step at all
+        QTRY_COMPARE(s.peer.received(), sent);
     }
+
     void readBack()
     {
-        Pwm p;
-        p.pwm.startAfterDiscovery();
-        QVERIFY(p.readBack.Enabled());
-        p.pwm.Timer2_Timer();
-        QCOMPARE(p.events.value(0), QStringLiteral("enabled")); // usable before the first query goes out
-        QTRY_COMPARE(p.peer.received(), QByteArray("1SV1\r"));
-        QVERIFY(p.readBack.Enabled());
-        p.pwm.Timer2_Timer();
-        QTRY_COMPARE(p.peer.received(), QByteArray("1SV1\r1SV2\r"));
-        QVERIFY(!p.readBack.Enabled());
-        p.pwm.Timer2_Timer(); // a late tick does nothing more
-        QCOMPARE(p.state.queryStep, std::int16_t(3));
+        Subsystems s;
+        s.pwm.startAfterDiscovery();
+        QVERIFY(s.Timer2.Enabled());
+        s.pwm.Timer2_Timer();
+        QCOMPARE(s.log, QStringList{"enabled"}); // usable before the first query goes out
+        QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r"));
+        s.pwm.Timer2_Timer();
+        QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r1SV2\r"));
+        QVERIFY(!s.Timer2.Enabled());
+        s.pwm.Timer2_Timer(); // a late tick does nothing more
         // Every discovery runs the read-back afresh.
-        p.pwm.startAfterDiscovery();
-        QCOMPARE(p.state.queryStep, std::int16_t(0));
-        QCOMPARE(p.events.count("enabled"), 1);
+        s.pwm.startAfterDiscovery();
+        QCOMPARE(s.pwmState.queryStep, std::int16_t(0));
+        QCOMPARE(s.log, QStringList{"enabled"});
     }
+
     void pollCadence_data()
     {
         QTest::addColumn<int>("sampleTime");
@@ -132,37 +95,35 @@ private slots:
     {
         QFETCH(int, sampleTime);
         QFETCH(QString, ticks);
-        Pwm p;
-        p.settings.sampleTime = std::int16_t(sampleTime);
-        p.pwm.startAfterDiscovery();
-        QCOMPARE(p.pollTick.Enabled(), sampleTime > 0);
-        p.pwm.stopPolling();
-        QVERIFY(!p.pollTick.Enabled());
-        if (sampleTime <= 0)
-            return;
+        Subsystems s;
+        s.settings.sampleTime = std::int16_t(sampleTime);
+        s.pwm.startAfterDiscovery();
+        QCOMPARE(s.StTimer.Enabled(), sampleTime > 0);
+        s.pwm.stopPolling();
+        QVERIFY(!s.StTimer.Enabled());
+        QObject::connect(&s.peer, &PtyPeer::bytesArrived, [&] { s.log << "wire"; });
         QStringList seen;
-        for (qsizetype tick = 0; tick <= ticks.count(u' '); ++tick) {
-            const qsizetype polls = p.events.count("lock");
-            p.pwm.StTimer_Timer();
-            seen << p.log.last().section(u':', 2) + (p.events.count("lock") > polls ? "*" : "");
+        for (qsizetype tick = 0; sampleTime > 0 && tick <= ticks.count(u' '); ++tick) {
+            const qsizetype polls = s.log.count("lock");
+            s.pwm.StTimer_Timer();
+            seen << s.log.filter("STime:").last().section(u':', 2) + (s.log.count("lock") > polls ? "*" : "");
         }
         QCOMPARE(seen.join(u' '), ticks);
-        QCOMPARE(p.log.first(), QStringLiteral("STime:%1 STimer:%2").arg(sampleTime).arg(sampleTime - 1));
-        QTRY_COMPARE(p.peer.received(), QByteArray("1PV1\r").repeated(int(ticks.count(u'*'))));
+        QTRY_COMPARE(s.peer.received(), QByteArray("1PV1\r").repeated(int(ticks.count(u'*'))));
         // The window is locked from before the poll is written until its pause is over.
-        QCOMPARE(p.events.mid(0, 3), (QStringList{"lock", "wire", "unlock"}));
+        const qsizetype lock = s.log.indexOf("lock");
+        QCOMPARE(s.log.mid(lock, 3), (sampleTime > 0 ? QStringList{"lock", "wire", "unlock"} : QStringList()));
     }
+
     void pollOnALostPort()
     {
-        Pwm p(false);
-        p.settings.sampleTime = 1;
-        p.state.pollCount = 1;
-        QSignalSpy failed(&p.pwm, &PwmControl::pollFailed);
-        p.pwm.StTimer_Timer();
-        QCOMPARE(failed.count(), 1);
-        QCOMPARE(failed[0][0].toInt(), 8018);
-        QCOMPARE(p.events, QStringList{"lock"}); // the recovery unlocks
-        QVERIFY(p.asked.isEmpty());
+        Subsystems s(false);
+        s.settings.sampleTime = 1;
+        s.pwmState.pollCount = 1;
+        s.pwm.StTimer_Timer();
+        // The recovery takes the lock off; nobody is asked.
+        QCOMPARE(s.log, (QStringList{"STime:1 STimer:1", "lock", "poll failed 8018"}));
+        QVERIFY(s.asked.isEmpty());
     }
 };
 
