@@ -4,15 +4,11 @@
 
 #include "serial/PortCatalog.h"
 #include "serial/PortLinker.h"
-#include "serial/SerialComponent.h"
-#include "settings/SettingsKeeper.h"
-#include "PtyPeer.h"
-#include "TempExeDir.h"
+#include "Subsystems.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <grp.h>
@@ -109,22 +105,16 @@ private slots:
     }
     void fileNamedCom1StopsTheSave()
     {
-        TempExeDir dir;
-        PtyPeer board;
-        QFile file(dir.linkPath(1));
+        Subsystems s(false);
+        QFile::remove(s.dir.linkPath(1));
+        QFile file(s.dir.linkPath(1));
         QVERIFY(file.open(QIODevice::ReadWrite) && file.write("mine") == 4 && file.flush());
-        SerialComponent comm;
-        SettingsValues values;
-        QString path;
-        QList<MessageRequest> asked;
-        SettingsKeeper keeper(comm, values, path, dir.executable(), [&](const MessageRequest &r) { asked << r; return 1; });
-        keeper.LoadSettings();
-        keeper.choosePort({"Board", "", "", "pts", board.slavePath(), board.slavePath()});
-        QSignalSpy saved(&keeper, &SettingsKeeper::saved);
-        QVERIFY(!keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
-        QCOMPARE(asked.size(), 1);
-        QVERIFY2(asked[0].prompt.contains(dir.linkPath(1) + " is not a symbolic link"), qPrintable(asked[0].prompt));
-        QVERIFY(saved.isEmpty() && !dir.iniExists() && keeper.chosenPort());
+        s.keeper.LoadSettings();
+        s.keeper.choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
+        QVERIFY(!s.keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
+        QCOMPARE(s.asked.size(), 1);
+        QVERIFY2(s.asked[0].prompt.contains(s.dir.linkPath(1) + " is not a symbolic link"), qPrintable(s.asked[0].prompt));
+        QVERIFY(!s.log.contains("saved") && !s.dir.iniExists() && s.keeper.chosenPort());
         QVERIFY(file.seek(0) && file.readAll() == "mine");
     }
 };

@@ -4,47 +4,30 @@
 
 #include "FuzzCheck.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <vector>
+#include <QDirIterator>
+#include <QFile>
+#include <QStringList>
 
-namespace fs = std::filesystem;
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
-    std::vector<fs::path> inputs;
+    QStringList inputs;
     for (int i = 1; i < argc; ++i) {
-        const fs::path arg(argv[i]);
-        if (fs::is_directory(arg)) {
-            for (const fs::directory_entry &entry : fs::directory_iterator(arg)) {
-                if (entry.is_regular_file())
-                    inputs.push_back(entry.path());
-            }
-        } else if (fs::is_regular_file(arg)) {
-            inputs.push_back(arg);
-        } else {
-            std::cout << "skipping " << arg.string() << ": not found\n";
-        }
+        for (QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files); it.hasNext();)
+            inputs << it.next();
+        if (QFileInfo(QString::fromLocal8Bit(argv[i])).isFile())
+            inputs << QString::fromLocal8Bit(argv[i]);
     }
-    std::sort(inputs.begin(), inputs.end());
-    if (inputs.empty()) {
-        std::cerr << "no inputs to replay\n";
-        return 1;
-    }
-
-    for (const fs::path &path : inputs) {
-        std::ifstream file(path, std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (!file.eof() && file.fail()) {
-            std::cerr << "cannot read " << path.string() << '\n';
+    inputs.sort();
+    for (const QString &path : inputs) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
             return 1;
-        }
-        std::cout << path.string() << " (" << bytes.size() << " bytes)" << std::endl;
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+        const QByteArray bytes = file.readAll();
+        std::printf("%s (%lld bytes)\n", qPrintable(path), static_cast<long long>(bytes.size()));
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size()));
     }
-    std::cout << inputs.size() << " inputs replayed\n";
-    return 0;
+    std::printf("%lld inputs replayed\n", static_cast<long long>(inputs.size()));
+    return inputs.isEmpty() ? 1 : 0;
 }
