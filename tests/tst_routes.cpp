@@ -1,14 +1,17 @@
 // End to end, through the real window against a real pseudo-terminal on a
-// compressed clock: a click to the bytes on the wire and the settings file
-// to the port (the bytes to the labels are tst_window's pictures, the
-// unplugged adapter is the fault suite's), and the operator meeting the
-// window while the link runs: typing across polls, boxes, the exit.
+// compressed clock: a click to the bytes on the wire, the settings file to
+// the port, the port list to the link (the bytes to the labels are
+// tst_window's pictures, the unplugged adapter is the fault suite's); the
+// operator meeting the window while the link runs: typing across polls,
+// boxes, the exit; and the one test on the real clock.
 
 #include "WindowFixture.h"
 #include "toolkit/Constants.h"
 #include "ui/ControlPainter.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QMenu>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,6 +187,109 @@ private slots:
         QCOMPARE(step, 3);
         QVERIFY(f.isVisible());
         QVERIFY(f.MSComm1.PortOpen());
+    }
+    void chooseSaveAndFind()
+    {
+        WindowFixture fx; // com1 leads to fx.peer()
+        PtyPeer board;
+        QList<PortEntry> plugged;
+        fx.ports = [&] { return plugged; };
+        FormTavermund &f = fx.start();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
+        f.ui.txtTempName[1]->setFocus();
+        QTest::keyClick(f.ui.txtTempName[1], Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.ui.cmdPorts);
+
+        // Nothing plugged in: the list says so.
+        QMenu *list = f.portPicker().menu();
+        QTest::keyClick(f.ui.cmdPorts, Qt::Key_Space);
+        QTRY_VERIFY(list->isVisible());
+        QCOMPARE(list->actions().size(), 1);
+        QVERIFY(!list->actions()[0]->isEnabled() && list->actions()[0]->text().startsWith("No serial ports found."));
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(!list->isVisible());
+
+        // Plugged in since: the list is read again, and what COM 1 reaches now
+        // is checked.
+        plugged = {{"Old board", "", "", "pts/a", fx.peer().slavePath(), fx.peer().slavePath()},
+                   {"New board", "Maker", "N1", "pts/b", board.slavePath(), board.slavePath()}};
+        QTest::keyClick(f.ui.cmdPorts, Qt::Key_Space);
+        QTRY_VERIFY(list->isVisible());
+        QCOMPARE(list->actions().size(), 2);
+        QVERIFY(list->actions()[0]->isChecked() && !list->actions()[1]->isChecked());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(f.ui.cmdPorts->text(), QStringLiteral("Chosen: pts/b"));
+        QCOMPARE(QFileInfo(fx.dir().linkPath(1)).symLinkTarget(), fx.peer().slavePath()); // not before SAVE-CLOSE
+
+        QTest::mouseClick(f.ui.cmdExit, Qt::LeftButton);
+        QVERIFY(!f.ui.frmSet->isVisible() && fx.asked.isEmpty() && fx.dir().iniExists());
+        QCOMPARE(QFileInfo(fx.dir().linkPath(1)).symLinkTarget(), board.slavePath());
+        const QString reach = QStringLiteral("COM 1 reaches %1 through %2.").arg(board.slavePath(), fx.dir().linkPath(1));
+        QVERIFY(f.ui.txtSet1[1]->toolTip() == reach && f.ui.lblStatus->toolTip() == reach);
+
+        QTRY_VERIFY(board.received().contains("\r1BS?\r"));
+        board.write("1BSok\r");
+        QTRY_COMPARE(fx.status(), QStringLiteral("Found: 1BSok"));
+    }
+    void realClock()
+    {
+        WindowFixture fx("1,\"9600\",\"1\",1,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        fx.intervals = Intervals{};
+        PtyPeer &peer = fx.peer();
+        const QByteArray request("\r1BS?\r");
+        const qint64 started = peer.elapsedMs();
+        FormTavermund &f = fx.start();
+        const auto near = [](qint64 got, qint64 want, qint64 early, qint64 late) {
+            return got >= want - early && got <= want + late;
+        };
+
+        // Nobody answers: an attempt every 2.5 s, the first one interval after
+        // the start; the 5 s time-out falls due with the third attempt and its
+        // "No response!" stands until the fourth.
+        qint64 noResponseAt = -1;
+        QObject::connect(&f, &FormTavermund::statusShown, [&](const QString &s) {
+            if (s == QStringLiteral("No response!") && noResponseAt < 0)
+                noResponseAt = peer.elapsedMs();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(peer.received().count(request) == 4, 12000);
+        QList<qint64> at;
+        for (qsizetype from = 0; (from = peer.received().indexOf(request, from)) >= 0; from += request.size())
+            at << peer.arrivalOf(request, from) - started;
+        QVERIFY2(near(at[0], 2500, 50, 1000), qPrintable(QString::number(at[0])));
+        for (int i = 1; i < 4; ++i)
+            QVERIFY2(near(at[i] - at[i - 1], 2500, 400, 400), qPrintable(QString::number(at[i] - at[i - 1])));
+        QVERIFY2(noResponseAt - started >= at[2] - 100 && noResponseAt - started < at[3],
+                 qPrintable(QStringLiteral("shown at %1; attempts at %2, %3").arg(noResponseAt - started).arg(at[2]).arg(at[3])));
+
+        // Found: the read-back 0.85 s and 1.65 s after the reply, the first poll
+        // 2 s after it and the next 2 s later (one every sampleTime + 1 ticks).
+        peer.clearReceived();
+        const qint64 found = peer.elapsedMs();
+        peer.write("1BSok\r");
+        QTRY_VERIFY_WITH_TIMEOUT(peer.received().count("1PV1\r") == 2, 6000);
+        const qint64 poll1 = peer.arrivalOf("1PV1\r");
+        const qint64 poll2 = peer.arrivalOf("1PV1\r", peer.received().indexOf("1PV1\r") + 1);
+        QVERIFY2(near(peer.arrivalOf("1SV1\r") - found, 850, 50, 500), qPrintable(QString::number(peer.arrivalOf("1SV1\r") - found)));
+        QVERIFY2(near(peer.arrivalOf("1SV2\r") - found, 1650, 50, 600), qPrintable(QString::number(peer.arrivalOf("1SV2\r") - found)));
+        QVERIFY2(near(poll1 - found, 2000, 50, 700), qPrintable(QString::number(poll1 - found)));
+        QVERIFY2(near(poll2 - poll1, 2000, 400, 400), qPrintable(QString::number(poll2 - poll1)));
+
+        // "50%": two commands, 50 ms apart at least, and the click returns only
+        // after the second pause.
+        peer.clearReceived();
+        QElapsedTimer clock;
+        clock.start();
+        f.pwm().cmd50P_Click();
+        const qint64 handler = clock.elapsed();
+        QTRY_VERIFY(peer.received().contains("PV1?\r"));
+        const qint64 apart = peer.arrivalOf("PV1?\r") - peer.arrivalOf("1SV1=50\r");
+        QVERIFY2(near(apart, 50, 5, 450), qPrintable(QString::number(apart)));
+        QVERIFY2(handler >= 100, qPrintable(QString::number(handler)));
     }
     void failedSendNoEndsAtOnce()
     {
