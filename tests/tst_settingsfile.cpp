@@ -41,6 +41,7 @@ private slots:
                                                << values(2, "19200", "B", 1, "app", "a");
         QTest::newRow("comma and blanks in quotes") << QByteArray("1,\" 96 \",\"1\",0,\"-\"\r\n\"Duty, %\",\"b\",\"c\",\"d\"\r\n")
                                                     << true << values(1, " 96 ", "1", 0, "-", "Duty, %");
+        QTest::newRow("blank field") << "1, ,\"1\",0,\"-\"" + Tail << true << values(1, "", "1", 0, "-", "a");
         QTest::newRow("empty fields") << QByteArray("1,,\"1\",0,\r\n,\"b\",,\"d\"\r\n") << true
                                       << values(1, "", "1", 0, "", "", "b", "", "d");
         QTest::newRow("COM 2.5 to even") << "2.5,\"9600\",\"1\",0,\"-\"" + Tail << true << values(2, "9600", "1", 0, "-", "a");
