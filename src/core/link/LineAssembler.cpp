@@ -1,5 +1,7 @@
 #include "link/LineAssembler.h"
 
+#include <algorithm>
+
 std::optional<LineAssembler::Line> LineAssembler::feedOther(QChar c)
 {
     if (c == u'\n')
@@ -7,8 +9,13 @@ std::optional<LineAssembler::Line> LineAssembler::feedOther(QChar c)
     if (c == u'\r') {
         if (m_pending.empty() && !m_overflowed)
             return std::nullopt;
-        Line line{QString(reinterpret_cast<const QChar *>(m_pending.data()), qsizetype(m_pending.size())),
-                  m_overflowed};
+        // The line's text is kept for the next line too: once the receiver
+        // has let go of it, its storage serves again.
+        if (m_line.capacity() > 1024)
+            m_line = QString(); // after an overlong line
+        m_line.resize(qsizetype(m_pending.size()));
+        std::copy(m_pending.begin(), m_pending.end(), reinterpret_cast<char16_t *>(m_line.data()));
+        Line line{m_line, m_overflowed};
         m_pending.clear();
         if (m_pending.capacity() > 1024)
             m_pending.shrink_to_fit(); // after an overlong line

@@ -51,6 +51,7 @@ private:
 
     std::vector<char16_t> m_pending;
     bool m_overflowed = false;
+    QString m_line;
     // pending() as text, brought up to date when asked for.
     mutable QString m_pendingText;
 };

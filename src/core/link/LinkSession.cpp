@@ -109,17 +109,20 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
 }
 
 // The status line's caption for a received line. Its prefix changes only
-// with the port settings, so it is kept rather than built for every line.
-QString LinkSession::receivedStatus(const QString &line)
+// with the port settings, so it is kept rather than built for every line,
+// and the caption is written into the same string each time: whoever keeps
+// one gets a copy of its own once the next is written, so a stream of
+// lines allocates nothing.
+const QString &LinkSession::receivedStatus(const QString &line)
 {
     if (m_statusPrefix.isNull() || m_statusPort != m_settings.commPort || m_statusBaud != m_settings.baudRate) {
         m_statusPort = m_settings.commPort;
         m_statusBaud = m_settings.baudRate;
         m_statusPrefix = Protocol::receivedStatusPrefix(m_statusPort, m_statusBaud);
     }
-    QString caption(m_statusPrefix.size() + line.size(), Qt::Uninitialized);
-    std::copy(line.cbegin(), line.cend(), std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), caption.begin()));
-    return caption;
+    m_caption.resize(m_statusPrefix.size() + line.size());
+    std::copy(line.cbegin(), line.cend(), std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), m_caption.begin()));
+    return m_caption;
 }
 
 void LinkSession::recoverLostDevice(int errorNumber)

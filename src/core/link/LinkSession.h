@@ -54,7 +54,7 @@ signals:
     void deviceLost(int errorNumber);
 
 private:
-    QString receivedStatus(const QString &line);
+    const QString &receivedStatus(const QString &line);
 
     SerialComponent &m_comm;
     const SettingsValues &m_settings;
@@ -65,4 +65,5 @@ private:
     int m_statusPort = 0;
     QString m_statusBaud;
     QString m_statusPrefix;
+    QString m_caption;
 };

@@ -1,5 +1,6 @@
 #include "toolkit/DisplayBatch.h"
 
+#include <algorithm>
 #include <utility>
 
 void DisplayBatch::hold()
@@ -27,7 +28,10 @@ void DisplayBatch::setStatus(const QString &caption)
         emit writeStatus(caption);
         return;
     }
-    m_status.value = caption;
+    // Copied into a string of our own rather than shared: the sender can
+    // then write its next caption into the same storage, and so can we.
+    m_status.value.resize(caption.size());
+    std::copy(caption.begin(), caption.end(), m_status.value.begin());
     m_status.set = true;
 }
 
