@@ -1,14 +1,20 @@
 // Receive path figures, with the real window offscreen:
 //  - throughput: reply lines per second through pty -> MSComm1 -> line
 //    assembly -> HandleReply -> labels;
-//  - latency: from the write of one reply line to its value on the label.
+//  - latency: from the write of one reply line to its value on the label;
+//  - a click under a flood: from a click on "50%" reaching the window's
+//    event queue (as the platform queues it) to its command on the wire,
+//    while the device floods the port with replies.
 
 #include "BenchPty.h"
 #include "ui/FormTavermund.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -16,6 +22,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -90,6 +99,78 @@ void latency(int samples)
                 at(0.99) / 1000, micros.back() / 1000);
 }
 
+void printQuantiles(const char *name, std::vector<double> micros)
+{
+    std::sort(micros.begin(), micros.end());
+    const auto at = [&](double q) { return micros[size_t(q * double(micros.size() - 1))] / 1000; };
+    std::printf("%s_median_ms %.3f\n%s_max_ms %.3f\n", name, at(0.5), name, at(1.0));
+}
+
+void clickUnderFlood(int clicks)
+{
+    Window w;
+    w.form->ui.frmTemp[1]->setEnabled(true); // the PWM controls, as after discovery
+    QPushButton *button = w.form->ui.cmd50P;
+    const QPointF centre = QRectF(button->rect()).center();
+    const QPointF globalCentre = button->mapToGlobal(centre);
+
+    std::atomic<bool> done{false};
+    std::atomic<bool> flooded{false};
+    std::thread flood([&] {
+        QByteArray chunk;
+        for (int i = 0; chunk.size() < 65536; ++i)
+            chunk += "1SV1=" + QByteArray::number(10 + i % 90) + '\r';
+        while (!done)
+            w.pty.writeAll(chunk.constData(), size_t(chunk.size()));
+        flooded = true;
+    });
+
+    std::mutex mutex;
+    std::vector<Clock::time_point> clicked;
+    std::vector<double> micros;
+    std::thread wire([&] {
+        // The tool's output: each "1SV1=50" is the answer to one click.
+        QByteArray seen;
+        char buffer[4096];
+        pollfd p{w.pty.master(), POLLIN, 0};
+        while (!done) {
+            if (::poll(&p, 1, 20) <= 0)
+                continue;
+            const ssize_t n = ::read(w.pty.master(), buffer, sizeof buffer);
+            if (n <= 0)
+                continue;
+            const auto now = Clock::now();
+            seen.append(buffer, n);
+            for (qsizetype at; (at = seen.indexOf("1SV1=50\r")) >= 0; seen.remove(0, at + 8)) {
+                const std::lock_guard lock(mutex);
+                micros.push_back(std::chrono::duration<double, std::micro>(now - clicked.at(micros.size())).count());
+            }
+        }
+    });
+    std::thread operatorHand([&] {
+        for (int i = 0; i < clicks; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            {
+                const std::lock_guard lock(mutex);
+                clicked.push_back(Clock::now());
+            }
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    button, new QMouseEvent(type, centre, globalCentre, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        done = true;
+    });
+    // Until the flood's last write has gone through.
+    while (!flooded)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    operatorHand.join();
+    wire.join();
+    flood.join();
+    std::printf("click_under_flood_clicks %zu of %d\n", micros.size(), clicks);
+    printQuantiles("click_under_flood", micros);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -97,10 +178,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     const int lines = argc > 1 ? std::atoi(argv[1]) : 200000;
+    // "profile": one throughput run and nothing else, to run under callgrind.
+    const bool profile = argc > 2 && std::strcmp(argv[2], "profile") == 0;
     double best = 0;
-    for (int run = 0; run < 3; ++run)
+    for (int run = 0; run < (profile ? 1 : 3); ++run)
         best = std::max(best, throughput(lines));
     std::printf("throughput_lines_per_s %.0f\n", best);
+    if (profile)
+        return 0;
     latency(2000);
+    clickUnderFlood(20);
     return 0;
 }

@@ -5,7 +5,8 @@
 #   idle         CPU while searching with no device answering, 60 s
 #   flood        resident memory before, during and after a 100 MiB flood
 #                of garbage without a carriage return
-# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|all]
+#   lines        CPU per received line against picocom (bench_flood)
+# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|lines|all]
 set -eu
 build=$(cd "$1" && pwd)
 what=${2:-all}
@@ -94,4 +95,8 @@ if [ "$what" = flood ] || [ "$what" = all ]; then
     echo "flood_seconds_to_rediscover $(( ($(now_ms) - t0) / 1000 ))"
     kill $app; wait $app 2>/dev/null || true
     kill $sim; wait $sim 2>/dev/null || true
+fi
+
+if [ "$what" = lines ] || [ "$what" = all ]; then
+    "$build/bench/bench_flood" "$build/bin/Tavermund" 1000000 3
 fi

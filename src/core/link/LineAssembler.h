@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Assembles received characters into reply lines.
 //
@@ -31,12 +32,26 @@ public:
 
     // Takes one character. Returns the finished line when `c` is a carriage
     // return that ends a non-empty line.
-    std::optional<Line> feed(QChar c);
+    std::optional<Line> feed(QChar c)
+    {
+        // Characters arrive one at a time; the ordinary ones take the
+        // short way.
+        if (c.unicode() > u'\r' && qsizetype(m_pending.size()) < MaxLength) {
+            m_pending.push_back(c.unicode());
+            return std::nullopt;
+        }
+        return feedOther(c);
+    }
 
-    const QString &pending() const { return m_pending; }
+    const QString &pending() const;
     bool overflowed() const { return m_overflowed; }
 
 private:
-    QString m_pending;
+    std::optional<Line> feedOther(QChar c);
+
+    std::vector<char16_t> m_pending;
     bool m_overflowed = false;
+    QString m_line;
+    // pending() as text, brought up to date when asked for.
+    mutable QString m_pendingText;
 };

@@ -13,6 +13,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 LinkSession::LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state,
                          WindowTimer &searchRetry, WindowTimer &replyTimeout, QObject *parent)
     : QObject(parent)
@@ -21,6 +23,7 @@ LinkSession::LinkSession(SerialComponent &comm, const SettingsValues &settings, 
     , m_state(state)
     , m_searchRetry(searchRetry)
     , m_replyTimeout(replyTimeout)
+    , m_decimalPoint(QLocale().decimalPoint().front())
 {
 }
 
@@ -59,6 +62,9 @@ void LinkSession::MSComm1_OnComm()
 {
     if (m_comm.CommEvent() != SerialComponent::ReceiveEvent)
         return;
+    // The operator's decimal separator for the duty display, looked up once
+    // per receive event rather than for every line.
+    m_decimalPoint = QLocale().decimalPoint().front();
     do {
         const QString received = m_comm.Input();
         // A read that finds nothing still yields one character: a blank.
@@ -72,7 +78,7 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
     m_replyTimeout.setEnabled(false);
     emit statusColourChanged(Colour::LightGreen);
-    emit statusChanged(Protocol::receivedStatus(m_settings.commPort, m_settings.baudRate, line.text));
+    emit statusChanged(receivedStatus(line.text));
 
     const ReplyParser::Outcome reply = ReplyParser::parse(line.text, line.overflowed, m_settings.deviceId);
     if (reply.tooLong) {
@@ -95,11 +101,28 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
     }
     if (reply.kind == ReplyParser::Kind::Duty) {
         m_state.reportedValues[1] = *reply.value;
-        emit dutyShown(NumberReader::formatGeneral(*reply.value, QLocale().decimalPoint().front()));
+        emit dutyShown(NumberReader::formatGeneral(*reply.value, m_decimalPoint));
         return;
     }
     m_state.reportedValues[2] = *reply.value;
     emit frequencyShown(ReplyParser::frequencyButton(*reply.value));
+}
+
+// The status line's caption for a received line. Its prefix changes only
+// with the port settings, so it is kept rather than built for every line,
+// and the caption is written into the same string each time: whoever keeps
+// one gets a copy of its own once the next is written, so a stream of
+// lines allocates nothing.
+const QString &LinkSession::receivedStatus(const QString &line)
+{
+    if (m_statusPrefix.isNull() || m_statusPort != m_settings.commPort || m_statusBaud != m_settings.baudRate) {
+        m_statusPort = m_settings.commPort;
+        m_statusBaud = m_settings.baudRate;
+        m_statusPrefix = Protocol::receivedStatusPrefix(m_statusPort, m_statusBaud);
+    }
+    m_caption.resize(m_statusPrefix.size() + line.size());
+    std::copy(line.cbegin(), line.cend(), std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), m_caption.begin()));
+    return m_caption;
 }
 
 void LinkSession::recoverLostDevice(int errorNumber)

@@ -2,7 +2,9 @@
 
 #include "link/LineAssembler.h"
 
+#include <QChar>
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 
@@ -52,9 +54,16 @@ signals:
     void deviceLost(int errorNumber);
 
 private:
+    const QString &receivedStatus(const QString &line);
+
     SerialComponent &m_comm;
     const SettingsValues &m_settings;
     ReplyState &m_state;
     WindowTimer &m_searchRetry;
     WindowTimer &m_replyTimeout;
+    QChar m_decimalPoint;
+    int m_statusPort = 0;
+    QString m_statusBaud;
+    QString m_statusPrefix;
+    QString m_caption;
 };

@@ -7,11 +7,6 @@ QString Protocol::searchRequest(const QString &deviceId)
     return CR + deviceId + QStringLiteral("BS?") + CR;
 }
 
-QString Protocol::identificationReply(const QString &deviceId)
-{
-    return deviceId + QStringLiteral("BSok");
-}
-
 QString Protocol::setDuty(const QString &deviceId, int percent)
 {
     return dutyPrefix(deviceId) + QString::number(percent);
@@ -54,8 +49,13 @@ QString Protocol::frequencyPrefix(const QString &deviceId)
 
 QString Protocol::receivedStatus(int commPort, const QString &baudRate, const QString &line)
 {
+    return receivedStatusPrefix(commPort, baudRate) + line;
+}
+
+QString Protocol::receivedStatusPrefix(int commPort, const QString &baudRate)
+{
     return QStringLiteral("COM:") + QString::number(commPort) + QStringLiteral(" Baud:") + baudRate
-        + QStringLiteral(" COM data: ") + line;
+        + QStringLiteral(" COM data: ");
 }
 
 QString Protocol::pollStatus(int sampleTime, int pollCount)

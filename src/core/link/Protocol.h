@@ -13,7 +13,6 @@ class Protocol
 public:
     // CR, id, "BS?", CR: the only command that also begins with a CR.
     static QString searchRequest(const QString &deviceId);
-    static QString identificationReply(const QString &deviceId);
 
     static QString setDuty(const QString &deviceId, int percent);
     static QString dutyReadback(); // "PV1?", without the device ID
@@ -27,6 +26,8 @@ public:
 
     // "COM:3 Baud:9600 COM data: 1SV2=4"
     static QString receivedStatus(int commPort, const QString &baudRate, const QString &line);
+    // "COM:3 Baud:9600 COM data: ", what comes before the line
+    static QString receivedStatusPrefix(int commPort, const QString &baudRate);
     // "STime:5 STimer:4"
     static QString pollStatus(int sampleTime, int pollCount);
     // "Invalid Port Number!", "Port already open!", "COM Port comm-error! 8012"

@@ -1,8 +1,22 @@
 #include "link/ReplyParser.h"
 
 #include "link/LineAssembler.h"
-#include "link/Protocol.h"
 #include "text/NumberReader.h"
+
+#include <algorithm>
+
+namespace {
+
+// Whether `text` is exactly the device ID followed by `rest`. Compared in
+// place: this runs for every received line.
+bool isIdThen(QStringView text, QStringView deviceId, QStringView rest)
+{
+    return text.size() == deviceId.size() + rest.size()
+        && std::equal(deviceId.begin(), deviceId.end(), text.begin())
+        && std::equal(rest.begin(), rest.end(), text.begin() + deviceId.size());
+}
+
+} // namespace
 
 ReplyParser::Outcome ReplyParser::parse(const QString &line, bool overflowed, const QString &deviceId)
 {
@@ -11,14 +25,15 @@ ReplyParser::Outcome ReplyParser::parse(const QString &line, bool overflowed, co
         out.tooLong = true;
         return out;
     }
-    out.identification = line == Protocol::identificationReply(deviceId);
+    const QStringView text(line);
+    out.identification = isIdThen(text, deviceId, u"BSok");
 
     // The prefix is the first five characters, compared exactly; with a
     // device ID of any other length the value replies never match.
-    const QString prefix = line.left(5);
-    if (prefix == Protocol::dutyPrefix(deviceId))
+    const QStringView prefix = text.left(5);
+    if (isIdThen(prefix, deviceId, u"SV1="))
         out.kind = Kind::Duty;
-    else if (prefix == Protocol::frequencyPrefix(deviceId))
+    else if (isIdThen(prefix, deviceId, u"SV2="))
         out.kind = Kind::Frequency;
     else
         return out;

@@ -115,6 +115,7 @@ void SerialComponent::setPortOpen(bool open)
     applyModemLines();
 
     // Whatever the device sent before we were listening is stale.
+    dropReceived();
     const auto quiet = quietly(m_quiet);
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
@@ -224,40 +225,81 @@ void SerialComponent::setOutput(const QString &text)
     }
 }
 
-QString SerialComponent::Input()
+namespace {
+
+const std::array<char16_t, 256> cp1252Characters = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[std::size_t(b)] = Cp1252Codec::decode(QByteArray(1, char(b))).front().unicode();
+    return table;
+}();
+
+} // namespace
+
+const std::array<QString, 256> SerialComponent::s_characters = [] {
+    std::array<QString, 256> table;
+    for (std::size_t b = 0; b < 256; ++b)
+        table[b] = QString::fromRawData(reinterpret_cast<const QChar *>(&cp1252Characters[b]), 1);
+    return table;
+}();
+
+QString SerialComponent::inputFetching()
 {
+    if (m_inputLen == 1) {
+        if (!refill())
+            return QString();
+        return s_characters[uchar(m_received.constData()[m_taken++])];
+    }
     if (!PortOpen())
         return QString();
-    const qint64 count = m_inputLen == 0 ? m_port.bytesAvailable() : m_inputLen;
-    if (count == 1) {
-        // One character at a time is the receive path's normal case: hand
-        // out shared one-character strings instead of allocating each one.
-        static const std::array<QString, 256> single = [] {
-            std::array<QString, 256> table;
-            for (int b = 0; b < 256; ++b)
-                table[std::size_t(b)] = Cp1252Codec::decode(QByteArray(1, char(b)));
-            return table;
-        }();
-        char c;
-        if (m_port.getChar(&c))
-            return single[uchar(c)];
-        return QString();
-    }
-    return Cp1252Codec::decode(m_port.read(count));
+    const qint64 count = m_inputLen == 0 ? qint64(InBufferCount()) : m_inputLen;
+    QByteArray bytes = m_received.mid(m_taken, count);
+    m_taken += bytes.size();
+    if (bytes.size() < count)
+        bytes += m_port.read(count - bytes.size());
+    return Cp1252Codec::decode(bytes);
 }
 
-int SerialComponent::InBufferCount() const
+// Takes everything the port holds (its buffer is no larger than ours).
+bool SerialComponent::refill()
+{
+    m_received.resize(InBufferSize);
+    const qint64 count = PortOpen() ? m_port.read(m_received.data(), InBufferSize) : 0;
+    m_received.resize(std::max<qint64>(count, 0));
+    m_taken = 0;
+    m_portHasMore = count > 0 && m_port.bytesAvailable() > 0;
+    return !m_received.isEmpty();
+}
+
+void SerialComponent::dropReceived()
+{
+    m_received.clear();
+    m_taken = 0;
+}
+
+int SerialComponent::countWaiting(bool askSystem)
 {
     if (!PortOpen())
         return 0;
-    return int(std::min<qint64>(m_port.bytesAvailable(), Int16::Max));
+    qint64 waiting = m_received.size() - m_taken + m_port.bytesAvailable();
+    if (waiting == 0 && askSystem && m_eventBudget > 0) {
+        // Inside readyRead, so this reads without raising it again.
+        m_port.waitForReadyRead(0);
+        waiting = PortOpen() ? m_port.bytesAvailable() : 0;
+        m_eventBudget -= std::max<qint64>(waiting, 1);
+    }
+    return int(std::min<qint64>(waiting, Int16::Max));
 }
 
 void SerialComponent::onReadyRead()
 {
-    if (m_lost || m_rThreshold <= 0 || m_port.bytesAvailable() < m_rThreshold)
+    m_portHasMore = true;
+    if (m_lost || m_rThreshold <= 0 || countWaiting(false) < m_rThreshold)
         return;
     m_commEvent = ReceiveEvent;
+    m_eventBudget = ReceiveEventBytes;
+    const bool wasInEvent = std::exchange(m_inReceiveEvent, true);
+    const auto restore = qScopeGuard([this, wasInEvent] { m_inReceiveEvent = wasInEvent; });
     emit OnComm();
 }
 
@@ -270,6 +312,7 @@ void SerialComponent::onError(QSerialPort::SerialPortError error)
     // We may be deep inside QSerialPort's own notifier here; close from the
     // event loop, and treat the port as closed from this moment on.
     m_lost = true;
+    dropReceived();
     m_lostError = error == QSerialPort::ReadError ? int(CommError::ReadFailed)
         : error == QSerialPort::WriteError        ? int(CommError::WriteFailed)
                                                   : int(CommError::DeviceGone);
@@ -291,5 +334,6 @@ void SerialComponent::closeNow()
         m_port.close();
         m_port.clearError();
     }
+    dropReceived();
     m_lost = false;
 }

@@ -6,13 +6,18 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <array>
+
 // The serial communications component (the window's MSComm1): the
 // properties of a classic event-driven serial control, over QSerialPort.
 // Characters travel one byte each, in cp1252.
 //
 // Every failing operation throws CommError with its number. Received
 // characters raise OnComm with CommEvent 2 once RThreshold of them are
-// waiting; Input then hands them out InputLen at a time.
+// waiting; Input then hands them out InputLen at a time. The receive
+// handler takes them one by one, so they are fetched from the port a
+// buffer at a time and handed out from there. During OnComm, characters
+// the system has received meanwhile count as waiting as well.
 //
 // A port that fails while open (the adapter unplugged, a hung-up tty) is
 // closed at once, so that a dead descriptor cannot keep the event loop
@@ -24,7 +29,12 @@ class SerialComponent : public QObject
 
 public:
     static constexpr int ReceiveEvent = 2; // comEvReceive
-    static constexpr int InBufferSize = 1024;
+    static constexpr int InBufferSize = 16384;
+    // A receive event drains what the system has received meanwhile too,
+    // up to this many bytes, before other events get their turn. A flood
+    // is then handed on in fewer, larger events, and a click still waits
+    // no more than a millisecond or two.
+    static constexpr int ReceiveEventBytes = 32768;
 
     explicit SerialComponent(QObject *parent = nullptr);
     ~SerialComponent() override;
@@ -57,8 +67,22 @@ public:
     void setOutput(const QString &text);
 
     int CommEvent() const { return m_commEvent; }
-    QString Input();
-    int InBufferCount() const;
+    QString Input()
+    {
+        // The receive handler's one character at a time, from what was
+        // fetched already.
+        if (m_inputLen == 1 && m_taken < m_received.size())
+            return s_characters[uchar(m_received.constData()[m_taken++])];
+        return inputFetching();
+    }
+    int InBufferCount()
+    {
+        // Each fetch empties the port's own buffer; until the port reports
+        // more, what waits is what was fetched.
+        if (m_taken < m_received.size() && !m_portHasMore)
+            return int(m_received.size() - m_taken);
+        return countWaiting(m_inReceiveEvent);
+    }
 
 signals:
     void OnComm();
@@ -68,12 +92,25 @@ signals:
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    QString inputFetching();
+    int countWaiting(bool askSystem);
+    bool refill();
+    void dropReceived();
     void applyLineSettings();
     void applyModemLines();
     void closeNow();
     [[noreturn]] void throwOpenError(const QString &path);
 
+    // Every byte value as a one-character string, shared: handing one out
+    // copies no characters and touches no reference count.
+    static const std::array<QString, 256> s_characters;
+
     QSerialPort m_port;
+    QByteArray m_received; // fetched from the port, handed out from m_taken on
+    qsizetype m_taken = 0;
+    bool m_portHasMore = false; // the port has reported bytes since the last fetch
+    bool m_inReceiveEvent = false;
+    qint64 m_eventBudget = 0; // bytes a receive event may still ask the system for
     QString m_linkDirectory;
     int m_commPort = 1;
     QString m_settingsText = QStringLiteral("9600,N,8,1");

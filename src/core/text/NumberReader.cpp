@@ -3,8 +3,10 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -15,6 +17,43 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// A number that is only a few digits, as the devices send them, read
+// without the general path's copying. Empty when the text is anything
+// else (a fraction, an exponent, more digits).
+std::optional<double> readShortWhole(QStringView text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    const bool negative = i < n && text[i] == u'-';
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    const qsizetype first = i;
+    int value = 0;
+    for (; i < n && i - first < 9 && isDigit(text[i]); ++i)
+        value = value * 10 + (text[i].unicode() - u'0');
+    if (i == first || (i < n && (isDigit(text[i]) || text[i] == u'.' || text[i] == u'e' || text[i] == u'E')))
+        return std::nullopt;
+    return negative ? -double(value) : double(value);
+}
+
+// The texts of 0 to 100 in static storage: a copy of one is free, with
+// no allocation and no reference count.
+constexpr int SharedWholes = 100;
+
+const QString &sharedWhole(int value)
+{
+    static char16_t digits[SharedWholes + 1][3];
+    static const std::array<QString, SharedWholes + 1> texts = [] {
+        std::array<QString, SharedWholes + 1> out;
+        for (int n = 0; n <= SharedWholes; ++n) {
+            const std::string text = std::to_string(n);
+            std::copy(text.begin(), text.end(), digits[n]);
+            out[std::size_t(n)] = QString::fromRawData(reinterpret_cast<const QChar *>(digits[n]), qsizetype(text.size()));
+        }
+        return out;
+    }();
+    return texts[std::size_t(value)];
+}
+
 } // namespace
 
 std::optional<double> NumberReader::read(QStringView text)
@@ -23,6 +62,8 @@ std::optional<double> NumberReader::read(QStringView text)
     const qsizetype n = text.size();
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
+    if (const std::optional<double> whole = readShortWhole(text, i))
+        return whole;
 
     // Collect the longest prefix that forms a number, as ASCII.
     std::string number;
@@ -119,6 +160,19 @@ QString NumberReader::formatGeneral(float value, QChar decimalPoint)
 {
     if (value == 0.0f)
         return QStringLiteral("0");
+    // A whole number below 1e7 is just its digits, which is what the
+    // devices report nearly always; those of the duty range are shared.
+    if (value > 0 && value <= float(SharedWholes) && value == std::trunc(value))
+        return sharedWhole(int(value));
+    if (std::fabs(value) < 1e7f && value == std::trunc(value)) {
+        char16_t digits[8];
+        char16_t *first = std::end(digits);
+        for (int rest = int(std::fabs(value)); rest != 0; rest /= 10)
+            *--first = char16_t(u'0' + rest % 10);
+        if (value < 0)
+            *--first = u'-';
+        return QString(reinterpret_cast<const QChar *>(first), std::end(digits) - first);
+    }
     // 'G' with precision 7 gives at most 7 significant digits, drops
     // trailing zeros and switches to exponent form below 1e-4 and from 1e7
     // on. The C locale keeps it free of group separators and local digits;

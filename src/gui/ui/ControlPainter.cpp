@@ -54,8 +54,15 @@ void ControlPainter::setBackColor(QWidget *w, std::uint32_t value)
 {
     if (value == Default)
         return;
+    const QPalette::ColorRole role = backRole(w);
+    const QColor color = BgrColor::toQColor(value, QApplication::palette());
     QPalette pal = w->palette();
-    setRole(pal, backRole(w), BgrColor::toQColor(value, QApplication::palette()), true);
+    // Setting the colour it has would build a new palette and repaint the
+    // control for nothing.
+    if (backColorValue(w) == value && pal.color(QPalette::Active, role) == color
+        && pal.color(QPalette::Inactive, role) == color && pal.color(QPalette::Disabled, role) == color)
+        return;
+    setRole(pal, role, color, true);
     w->setPalette(pal);
     w->setProperty("BackColor", QVariant::fromValue<quint32>(value));
 }

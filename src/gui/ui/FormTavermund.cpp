@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
 
@@ -69,6 +70,7 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
                               [this] { return int(st.settings.commPort); }, this);
     wire();
     wireReports();
+    wireDisplay();
     ui.cmdSet->setFocus();
 
     if (screen)
@@ -97,7 +99,7 @@ void FormTavermund::wire()
     connect(ui.cmdExit, &QPushButton::clicked, this, [this] { m_settings.cmdExit_Click(panelEntries()); });
     connect(m_portPicker, &PortPicker::chosen, &m_settings, &SettingsKeeper::choosePort);
 
-    connect(&MSComm1, &SerialComponent::OnComm, &m_link, &LinkSession::MSComm1_OnComm);
+    connect(&MSComm1, &SerialComponent::OnComm, this, &FormTavermund::receiveEvent);
     connect(&MSComm1, &SerialComponent::PortLost, &m_link, &LinkSession::recoverLostDevice);
     connect(&Timer1, &WindowTimer::Timer, &m_shell, &AppShell::Timer1_Timer);
     connect(&TimerCom, &WindowTimer::Timer, &m_link, &LinkSession::TimerCom_Timer);
@@ -136,8 +138,8 @@ void FormTavermund::wireReports()
     connect(&m_link, &LinkSession::statusColourChanged, this, &FormTavermund::setStatusBack);
     connect(&m_link, &LinkSession::deviceFound, this, &FormTavermund::showDeviceCode);
     connect(&m_link, &LinkSession::deviceFound, &m_pwm, &PwmControl::startAfterDiscovery);
-    connect(&m_link, &LinkSession::dutyShown, ui.lblTemp[1], &QLabel::setText);
-    connect(&m_link, &LinkSession::frequencyShown, this, &FormTavermund::showFrequency);
+    connect(&m_link, &LinkSession::dutyShown, &m_display, &DisplayBatch::setDuty);
+    connect(&m_link, &LinkSession::frequencyShown, &m_display, &DisplayBatch::setFrequency);
     connect(&m_link, &LinkSession::deviceLost, this, [this] {
         setInputLocked(false);
         m_pwm.stopPolling();
@@ -155,6 +157,23 @@ void FormTavermund::wireReports()
     connect(&m_pwm, &PwmControl::controlsEnabled, ui.frmTemp[1], [this] { ui.frmTemp[1]->setEnabled(true); });
     connect(&m_pwm, &PwmControl::dutyEntryChanged, ui.txtSV01, &QLineEdit::setText);
     connect(&m_pwm, &PwmControl::pollFailed, &m_link, &LinkSession::recoverLostDevice);
+}
+
+// What the batch writes, onto the controls.
+void FormTavermund::wireDisplay()
+{
+    connect(&m_display, &DisplayBatch::writeStatus, ui.lblStatus, &QLabel::setText);
+    connect(&m_display, &DisplayBatch::writeStatusColour, this,
+            [this](std::uint32_t colour) { ControlPainter::setBackColor(ui.lblStatus, colour); });
+    connect(&m_display, &DisplayBatch::writeDuty, ui.lblTemp[1], &QLabel::setText);
+    connect(&m_display, &DisplayBatch::writeFrequency, this, &FormTavermund::showFrequency);
+}
+
+// The receive event, with what its lines show written at its end.
+void FormTavermund::receiveEvent()
+{
+    const DisplayBatch::Hold hold(m_display);
+    m_link.MSComm1_OnComm();
 }
 
 void FormTavermund::closeEvent(QCloseEvent *event)
@@ -190,13 +209,29 @@ void FormTavermund::cmdCloseHelp_Click()
 
 void FormTavermund::setStatus(const QString &caption)
 {
-    ui.lblStatus->setText(caption);
-    emit statusShown(caption);
+    m_display.setStatus(caption);
+    if (m_statusWatched)
+        emit statusShown(caption);
+}
+
+// Every received line sets a caption, so statusShown is emitted only while
+// someone listens to it.
+void FormTavermund::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&FormTavermund::statusShown))
+        m_statusWatched = true;
+}
+
+void FormTavermund::disconnectNotify(const QMetaMethod &signal)
+{
+    const QMetaMethod shown = QMetaMethod::fromSignal(&FormTavermund::statusShown);
+    if (!signal.isValid() || signal == shown)
+        m_statusWatched = isSignalConnected(shown);
 }
 
 void FormTavermund::setStatusBack(std::uint32_t colour)
 {
-    ControlPainter::setBackColor(ui.lblStatus, colour);
+    m_display.setStatusColour(colour);
 }
 
 void FormTavermund::showSettings(const SettingsValues &v)

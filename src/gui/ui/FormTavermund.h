@@ -26,6 +26,12 @@
 // Everything runs on the GUI thread. PacingDelay is the only place where
 // events are pumped inside a handler, so ticks, replies and clicks can run
 // nested there.
+//
+// What the received lines show (the status line and its colour, the duty
+// display, the highlighted frequency button) is written once per receive
+// event, at its end, with the last line's values (DisplayBatch): the
+// screen is painted only between events, and no other handler runs inside
+// one.
 
 #include "app/AppShell.h"
 #include "link/CommandSender.h"
@@ -33,6 +39,7 @@
 #include "pwm/PwmControl.h"
 #include "serial/SerialComponent.h"
 #include "settings/SettingsKeeper.h"
+#include "toolkit/DisplayBatch.h"
 #include "toolkit/WindowTimer.h"
 #include "ui/FormControls.h"
 #include "ui/FormOptions.h"
@@ -61,7 +68,8 @@ public:
     void cmdHelp_Click();
     void cmdCloseHelp_Click();
 
-    // The status line: caption and back colour (&HBBGGRR).
+    // The status line: caption and back colour (&HBBGGRR). Written at once,
+    // or at the end of the receive event that sets them.
     void setStatus(const QString &caption);
     void setStatusBack(std::uint32_t colour);
 
@@ -91,16 +99,21 @@ public:
     WindowTimer StTimer;
 
 signals:
-    // Every caption the status line is given, in order (for tests and
-    // anyone watching the link).
+    // Every caption the status line is given, in order, as it is given (for
+    // tests and anyone watching the link). Within a receive event the label
+    // itself shows the last one when the event ends.
     void statusShown(const QString &caption);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
 
 private:
     void wire();
     void wireReports();
+    void wireDisplay();
+    void receiveEvent();
     void showSettings(const SettingsValues &values);
     SettingsKeeper::PanelEntries panelEntries() const;
     void focusRefusedEntry(int index);
@@ -111,6 +124,8 @@ private:
 
     FormOptions m_options;
     InputLock m_inputLock{this};
+    DisplayBatch m_display;
+    bool m_statusWatched = false; // statusShown has a listener
     SettingsKeeper m_settings;
     LinkSession m_link;
     CommandSender m_sender;
