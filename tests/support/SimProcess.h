@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 
 // The project's simulated device, run as its own process: it creates
@@ -11,13 +11,32 @@
 class SimProcess
 {
 public:
-    SimProcess(const QString &directory, const QStringList &options, int port = 1);
-    ~SimProcess();
+    SimProcess(const QString &directory, const QStringList &options)
+        : m_logPath(QDir(directory).filePath(QStringLiteral("sim.log")))
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(TAVERMUND_SIM_PATH),
+                        QStringList{"--dir", directory, "--port", "1", "--log", m_logPath} + options);
+        QByteArray out;
+        while (!out.contains("READY") && m_process.waitForReadyRead(5000))
+            out += m_process.readAllStandardOutput();
+        m_ready = out.contains("READY");
+    }
+    ~SimProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(1000);
+    }
 
     bool ready() const { return m_ready; }
-    // The simulator's event log so far ("<ms> <event> [data]" per line).
-    QByteArray log() const;
-    int count(const QByteArray &event) const;
+    // How often the event ("<ms> <event> [data]" per line) is in its log.
+    int count(const QByteArray &event) const
+    {
+        QFile log(m_logPath);
+        return log.open(QIODevice::ReadOnly) ? int(log.readAll().count(event)) : 0;
+    }
 
 private:
     QProcess m_process;
