@@ -14,11 +14,6 @@ WindowFixture::WindowFixture(const QByteArray &ini, int port, bool linkPort)
         qFatal("cannot link %s", qPrintable(m_dir.linkPath(port)));
 }
 
-WindowFixture::~WindowFixture()
-{
-    m_form.reset();
-}
-
 FormTavermund &WindowFixture::start()
 {
     FormOptions options;

@@ -17,7 +17,6 @@ class WindowFixture
 public:
     // `ini`: the settings file to put beside the executable (none if empty).
     explicit WindowFixture(const QByteArray &ini = {}, int port = 1, bool linkPort = true);
-    ~WindowFixture();
 
     // Builds the window, runs its load event and shows it.
     FormTavermund &start();
