@@ -1,6 +1,7 @@
 #include "serial/SerialComponent.h"
 
 #include "serial/CommError.h"
+#include "serial/PortErrors.h"
 #include "serial/PortLocator.h"
 #include "text/Cp1252Codec.h"
 #include "toolkit/Constants.h"
@@ -13,7 +14,6 @@
 #include <array>
 #include <utility>
 
-#include <unistd.h>
 
 namespace {
 
@@ -101,8 +101,12 @@ void SerialComponent::setPortOpen(bool open)
     {
         const auto quiet = quietly(m_quiet);
         m_port.clearError();
-        if (!m_port.open(QIODevice::ReadWrite))
-            throwOpenError(where.path);
+        if (!m_port.open(QIODevice::ReadWrite)) {
+            const QString reason = m_port.errorString();
+            const int number = PortErrors::whenOpening(m_port.error(), where.path);
+            m_port.clearError();
+            throw CommError(number, reason);
+        }
     }
     m_lost = false;
     m_lostError = 0;
@@ -120,34 +124,6 @@ void SerialComponent::setPortOpen(bool open)
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
     m_port.clearError();
-}
-
-void SerialComponent::throwOpenError(const QString &path)
-{
-    const QSerialPort::SerialPortError error = m_port.error();
-    const QString reason = m_port.errorString();
-    m_port.clearError();
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        throw CommError(CommError::InvalidPortNumber, reason);
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
-        // Qt reports a held lock file, an exclusive open by someone else and
-        // a plain lack of rights alike; access() tells the last one apart.
-        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
-            throw CommError(CommError::PermissionDenied, reason);
-        throw CommError(CommError::PortAlreadyOpen, reason);
-    case QSerialPort::ResourceError:
-        // A node with no hardware behind it (a UART that is not fitted) is
-        // a port that does not exist.
-        if (PortLocator::hasNoDevice(path))
-            throw CommError(CommError::InvalidPortNumber, reason);
-        throw CommError(CommError::DeviceGone, reason);
-    case QSerialPort::UnsupportedOperationError:
-        throw CommError(CommError::SettingsNotApplied, reason);
-    default:
-        throw CommError(CommError::Unknown, reason);
-    }
 }
 
 void SerialComponent::applyLineSettings()
@@ -313,9 +289,7 @@ void SerialComponent::onError(QSerialPort::SerialPortError error)
     // event loop, and treat the port as closed from this moment on.
     m_lost = true;
     dropReceived();
-    m_lostError = error == QSerialPort::ReadError ? int(CommError::ReadFailed)
-        : error == QSerialPort::WriteError        ? int(CommError::WriteFailed)
-                                                  : int(CommError::DeviceGone);
+    m_lostError = PortErrors::whenOpen(error);
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -99,7 +99,6 @@ private:
     void applyLineSettings();
     void applyModemLines();
     void closeNow();
-    [[noreturn]] void throwOpenError(const QString &path);
 
     // Every byte value as a one-character string, shared: handing one out
     // copies no characters and touches no reference count.

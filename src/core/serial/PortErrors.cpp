@@ -1,0 +1,43 @@
+#include "serial/PortErrors.h"
+
+#include "serial/CommError.h"
+#include "serial/PortLocator.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+int PortErrors::whenOpening(QSerialPort::SerialPortError error, const QString &path)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return CommError::InvalidPortNumber;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+        // A held lock file, an exclusive open by someone else and a plain
+        // lack of rights look alike; access() tells the last one apart.
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+            return CommError::PermissionDenied;
+        return CommError::PortAlreadyOpen;
+    case QSerialPort::ResourceError:
+        // A node with no hardware behind it (a UART that is not fitted) is
+        // a port that does not exist.
+        return PortLocator::hasNoDevice(path) ? CommError::InvalidPortNumber : CommError::DeviceGone;
+    case QSerialPort::UnsupportedOperationError:
+        return CommError::SettingsNotApplied;
+    default:
+        return CommError::Unknown;
+    }
+}
+
+int PortErrors::whenOpen(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ReadError:
+        return CommError::ReadFailed;
+    case QSerialPort::WriteError:
+        return CommError::WriteFailed;
+    default:
+        return CommError::DeviceGone;
+    }
+}
