@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs one libFuzzer target for longer than its 30 s smoke test, on a scratch
+# Runs one libFuzzer target for longer than its 20 s smoke test, on a scratch
 # copy of its seed corpus, and prints how many inputs it ran.
 #   scripts/fuzz.sh <settings|replies|numbers> [seconds] [extra libFuzzer args...]
 # Seconds default to 600. The run's corpus, log and anything found (crash-*,
