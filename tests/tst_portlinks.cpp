@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QTest>
 
 #include <grp.h>
@@ -57,6 +58,17 @@ private slots:
                 found << PortCatalog::entryText(e);
         QCOMPARE(found, QStringList(QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
                                         .arg(board.slavePath().mid(5), board.slavePath())));
+        // A serial port of the system that a link reaches too is listed once
+        // (where the machine has one).
+        const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
+        if (system.isEmpty())
+            return;
+        const QString port = QFileInfo(system[0].systemLocation()).canonicalFilePath();
+        QVERIFY(QFile::link(port, dir.linkPath(7)));
+        int times = 0;
+        for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
+            times += QFileInfo(e.systemPath).canonicalFilePath() == port;
+        QCOMPARE(times, 1);
     }
     void entryText()
     {

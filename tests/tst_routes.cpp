@@ -225,6 +225,13 @@ private slots:
         QTRY_VERIFY(!list->isVisible());
         QCOMPARE(f.ui.cmdPorts->text(), QStringLiteral("Chosen: pts/b"));
         QCOMPARE(QFileInfo(fx.dir().linkPath(1)).symLinkTarget(), fx.peer().slavePath()); // not before SAVE-CLOSE
+        // Opened again, the list still checks what COM 1 reaches now and
+        // shows the choice waiting for SAVE-CLOSE in bold.
+        QTest::keyClick(f.ui.cmdPorts, Qt::Key_Space);
+        QTRY_VERIFY(list->isVisible());
+        QVERIFY(list->actions()[0]->isChecked() && !list->actions()[0]->font().bold() && list->actions()[1]->font().bold());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(!list->isVisible());
 
         QTest::mouseClick(f.ui.cmdExit, Qt::LeftButton);
         QVERIFY(!f.ui.frmSet->isVisible() && fx.asked.isEmpty() && fx.dir().iniExists());
