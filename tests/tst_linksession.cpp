@@ -88,6 +88,20 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
+    void captionFollowsTheSettings()
+    {
+        // The caption names the port and baud rate in force for each line.
+        Subsystems s;
+        s.peer.write("x\r");
+        QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:1 Baud:9600 COM data: x"));
+        for (const auto &[port, baud] : {std::pair{3, "9600"}, std::pair{3, "19200"}}) {
+            s.settings.commPort = std::int16_t(port);
+            s.settings.baudRate = QString::fromLatin1(baud);
+            s.log.clear();
+            s.peer.write("y\r");
+            QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:%1 Baud:%2 COM data: y").arg(port).arg(baud));
+        }
+    }
     void lostDevice()
     {
         Subsystems s;
