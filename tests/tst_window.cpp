@@ -131,6 +131,10 @@ private slots:
         if (differing > 0)
             seen.save(QStringLiteral("looks-%1-seen.png").arg(state));
         QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ; see looks-%2-seen.png").arg(differing).arg(state)));
+        if (state == QStringLiteral("help")) {
+            QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
+            QVERIFY(!f.ui.frmHelp->isVisible());
+        }
     }
 };
 
