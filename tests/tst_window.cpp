@@ -32,6 +32,12 @@ private slots:
         QCOMPARE(f.Timer2.Interval(), fx.intervals.readBackStep);
         QCOMPARE(f.StTimer.Interval(), fx.intervals.pollTick);
         QCOMPARE(f.minimumSize(), f.maximumSize());
+        // Every control keeps its colours when the window loses the focus.
+        for (QWidget *w : f.findChildren<QWidget *>()) {
+            const QPalette::ColorRole role = w->backgroundRole();
+            QVERIFY2(w->palette().color(QPalette::Inactive, role) == w->palette().color(QPalette::Active, role),
+                     qPrintable(w->objectName()));
+        }
     }
     void controlsStayInsideTheirFramesAndApart()
     {
