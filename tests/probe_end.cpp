@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
     FormTavermund form(options);
     form.Form_Load();
     form.show();
-    form.st.pendingCommand = QStringLiteral("1SV1=50");
-    form.sender().SendAction(); // the port was never opened: the send fails
+    form.station().state.pendingCommand = QStringLiteral("1SV1=50");
+    form.station().sender().SendAction(); // the port was never opened: the send fails
     std::printf("returned\n");
     return 3;
 }

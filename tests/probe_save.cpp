@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     FormTavermund form(options);
     form.Form_Load();
     form.show();
-    form.settings().cmdSet_Click();
+    form.station().openSettings();
     form.ui.txtTempName[1]->setText(QStringLiteral("changed"));
     form.ui.cmdExit->click();
     std::printf("panel %s\ncaption %s\nlabel %s\n", form.ui.frmSet->isVisible() ? "open" : "closed",

@@ -1,7 +1,7 @@
 // The search and the receive path without the window: LinkSession on a
 // serial component whose port is a pseudo-terminal.
 
-#include "Subsystems.h"
+#include "StationFixture.h"
 
 #include <QLocale>
 #include <QTest>
@@ -23,27 +23,27 @@ private slots:
     {
         QFETCH(QString, id);
         QFETCH(QByteArray, request);
-        Subsystems s(false);
-        s.settings.deviceId = id;
-        s.settings.baudRate = QStringLiteral("19200");
-        s.link.cmdInicijalizacija_Click();
+        StationFixture s(false);
+        s.station.state.settings.deviceId = id;
+        s.station.state.settings.baudRate = QStringLiteral("19200");
+        s.station.link().cmdInicijalizacija_Click();
         QCOMPARE(s.log, (QStringList{"#C0FFFF", "Searching for uc code..."}));
-        QVERIFY(s.TimerCom.Enabled() && s.comm.PortOpen());
-        QCOMPARE(s.comm.Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(s.station.TimerCom.Enabled() && s.station.MSComm1.PortOpen());
+        QCOMPARE(s.station.MSComm1.Settings(), QStringLiteral("19200,N,8,1"));
         QTRY_COMPARE(s.peer.received(), request);
         // A port already open is not opened again; the request goes again.
-        s.link.cmdInicijalizacija_Click();
+        s.station.link().cmdInicijalizacija_Click();
         QTRY_COMPARE(s.peer.received(), request + request);
     }
 
     void replyTimeout()
     {
-        Subsystems s;
-        s.Timer1.setEnabled(true);
-        s.TimerCom.setEnabled(true);
-        s.link.TimerCom_Timer();
+        StationFixture s;
+        s.station.Timer1.setEnabled(true);
+        s.station.TimerCom.setEnabled(true);
+        s.station.link().TimerCom_Timer();
         QCOMPARE(s.log, (QStringList{"#8080FF", "No response!"}));
-        QVERIFY(!s.TimerCom.Enabled() && s.Timer1.Enabled());
+        QVERIFY(!s.station.TimerCom.Enabled() && s.station.Timer1.Enabled());
     }
 
     void replies_data()
@@ -67,22 +67,22 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QStringList, then);
         QFETCH(float, value);
-        Subsystems s;
-        s.Timer1.setEnabled(true);
-        s.TimerCom.setEnabled(true);
+        StationFixture s(true, QStringLiteral("Tavermund"), Intervals{}); // nothing ticks meanwhile
+        s.station.Timer1.setEnabled(true);
+        s.station.TimerCom.setEnabled(true);
         s.peer.write(line + "\r");
         // A line longer than the limit is shown as far as it was kept.
         const QString shown = QString::fromLatin1(line.left(LineAssembler::MaxLength));
         QTRY_COMPARE(s.log, QStringList({"#C0FFC0", "COM:1 Baud:9600 COM data: " + shown}) + then);
-        QVERIFY(!s.TimerCom.Enabled()); // any line ends the time-out
-        QCOMPARE(s.Timer1.Enabled(), !then.contains("found"));
-        QCOMPARE(s.replies.reportedValues[line.startsWith("1SV2=") ? 2 : 1], value);
+        QVERIFY(!s.station.TimerCom.Enabled()); // any line ends the time-out
+        QCOMPARE(s.station.Timer1.Enabled(), !then.contains("found"));
+        QCOMPARE(s.station.state.replies.reportedValues[line.startsWith("1SV2=") ? 2 : 1], value);
     }
 
     void decimalComma()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        Subsystems s;
+        StationFixture s;
         s.peer.write("1SV1=37.5\r"); // the device always sends a point
         QTRY_COMPARE(s.log.value(2), QStringLiteral("duty 37,5"));
         QLocale::setDefault(QLocale::c());
@@ -91,24 +91,42 @@ private slots:
     void captionFollowsTheSettings()
     {
         // The caption names the port and baud rate in force for each line.
-        Subsystems s;
+        StationFixture s;
         s.peer.write("x\r");
         QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:1 Baud:9600 COM data: x"));
         for (const auto &[port, baud] : {std::pair{3, "9600"}, std::pair{3, "19200"}}) {
-            s.settings.commPort = std::int16_t(port);
-            s.settings.baudRate = QString::fromLatin1(baud);
+            s.station.state.settings.commPort = std::int16_t(port);
+            s.station.state.settings.baudRate = QString::fromLatin1(baud);
             s.log.clear();
             s.peer.write("y\r");
             QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:%1 Baud:%2 COM data: y").arg(port).arg(baud));
         }
     }
+    void lostDevice_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("panel closed") << false;
+        // A restart would reload the panel over the operator's edits; its
+        // SAVE-CLOSE restarts the link.
+        QTest::newRow("panel open") << true;
+    }
     void lostDevice()
     {
-        Subsystems s;
+        QFETCH(bool, editing);
+        StationFixture s(true, QStringLiteral("Tavermund"), Intervals{});
+        if (editing)
+            s.station.openSettings();
+        s.station.StTimer.setEnabled(true);
+        s.log.clear();
         s.peer.hangUp(); // the adapter is pulled out
-        // The window recovers (told with the port closed) before the error is shown.
-        QTRY_COMPARE(s.log, (QStringList{"lost, port closed", "#8080FF", QStringLiteral("COM Port comm-error! %1").arg(s.lostWith)}));
+        // The bench recovers (told with the port closed) before the error is shown.
+        const QStringList restart{"loaded", "#C0FFFF", "wait..."};
+        const QStringList lost{"lost, port closed", "#8080FF"};
+        QTRY_COMPARE(s.log, QStringList{"unlock"} + (editing ? QStringList() : restart) + lost
+                                + QStringList{QStringLiteral("COM Port comm-error! %1").arg(s.lostWith)});
         QVERIFY(s.lostWith != 0);
+        QVERIFY(!s.station.StTimer.Enabled());
+        QCOMPARE(s.station.Timer1.Enabled(), !editing);
     }
 };
 

@@ -4,7 +4,7 @@
 
 #include "serial/PortCatalog.h"
 #include "serial/PortLinker.h"
-#include "Subsystems.h"
+#include "StationFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,16 +117,17 @@ private slots:
     }
     void fileNamedCom1StopsTheSave()
     {
-        Subsystems s(false);
+        StationFixture s(false);
         QFile::remove(s.dir.linkPath(1));
         QFile file(s.dir.linkPath(1));
         QVERIFY(file.open(QIODevice::ReadWrite) && file.write("mine") == 4 && file.flush());
-        s.keeper.LoadSettings();
-        s.keeper.choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
-        QVERIFY(!s.keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
+        SettingsKeeper &keeper = s.station.settings();
+        keeper.LoadSettings();
+        keeper.choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
+        QVERIFY(!keeper.SaveSettings({{"", "1", "9600", "1", "0", "-"}, {"", "a", "b", "c", "d"}}));
         QCOMPARE(s.asked.size(), 1);
         QVERIFY2(s.asked[0].prompt.contains(s.dir.linkPath(1) + " is not a symbolic link"), qPrintable(s.asked[0].prompt));
-        QVERIFY(!s.log.contains("saved") && !s.dir.iniExists() && s.keeper.chosenPort());
+        QVERIFY(!s.log.contains("wait...") && !s.dir.iniExists() && keeper.chosenPort());
         QVERIFY(file.seek(0) && file.readAll() == "mine");
     }
 };

@@ -2,7 +2,7 @@
 // window: PwmControl and its command sender on a serial component whose
 // port is a pseudo-terminal.
 
-#include "Subsystems.h"
+#include "StationFixture.h"
 
 #include <QTest>
 
@@ -26,17 +26,17 @@ private slots:
     {
         QFETCH(int, button);
         QFETCH(QByteArray, bytes);
-        Subsystems s;
+        StationFixture s;
         switch (button) {
-        case 0: s.pwm.cmd0P_Click(); break;
-        case 50: s.pwm.cmd50P_Click(); break;
-        case 100: s.pwm.cmd100P_Click(); break;
-        case -1: s.pwm.cmdPV01_Click(); break;
-        case -2: s.pwm.cmdSV02_Click(); break;
-        default: s.pwm.cmdFpwm_Click(button);
+        case 0: s.station.pwm().cmd0P_Click(); break;
+        case 50: s.station.pwm().cmd50P_Click(); break;
+        case 100: s.station.pwm().cmd100P_Click(); break;
+        case -1: s.station.pwm().cmdPV01_Click(); break;
+        case -2: s.station.pwm().cmdSV02_Click(); break;
+        default: s.station.pwm().cmdFpwm_Click(button);
         }
         QTRY_COMPARE(s.peer.received(), bytes);
-        QCOMPARE(s.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
+        QCOMPARE(s.station.state.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
     }
 
     void typedDuty_data()
@@ -55,28 +55,28 @@ private slots:
     {
         QFETCH(QString, entry);
         QFETCH(QByteArray, sent);
-        Subsystems s;
-        s.pwm.cmdSV01_Click(entry);
+        StationFixture s;
+        s.station.pwm().cmdSV01_Click(entry);
         QCOMPARE(s.log, sent.isEmpty() ? QStringList{"box error"} : QStringList());
-        QCOMPARE(s.pendingCommand, QString::fromLatin1(sent.left(sent.size() - 1))); // refused: no send step at all
+        QCOMPARE(s.station.state.pendingCommand, QString::fromLatin1(sent.left(sent.size() - 1))); // refused: no send step at all
         QTRY_COMPARE(s.peer.received(), sent);
     }
 
     void readBack()
     {
-        Subsystems s;
-        s.pwm.startAfterDiscovery();
-        QVERIFY(s.Timer2.Enabled());
-        s.pwm.Timer2_Timer();
+        StationFixture s;
+        s.station.pwm().startAfterDiscovery();
+        QVERIFY(s.station.Timer2.Enabled());
+        s.station.pwm().Timer2_Timer();
         QCOMPARE(s.log, QStringList{"enabled"}); // usable before the first query goes out
         QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r"));
-        s.pwm.Timer2_Timer();
+        s.station.pwm().Timer2_Timer();
         QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r1SV2\r"));
-        QVERIFY(!s.Timer2.Enabled());
-        s.pwm.Timer2_Timer(); // a late tick does nothing more
+        QVERIFY(!s.station.Timer2.Enabled());
+        s.station.pwm().Timer2_Timer(); // a late tick does nothing more
         // Every discovery runs the read-back afresh.
-        s.pwm.startAfterDiscovery();
-        QCOMPARE(s.pwmState.queryStep, std::int16_t(0));
+        s.station.pwm().startAfterDiscovery();
+        QCOMPARE(s.station.state.pwm.queryStep, std::int16_t(0));
         QCOMPARE(s.log, QStringList{"enabled"});
     }
 
@@ -95,17 +95,17 @@ private slots:
     {
         QFETCH(int, sampleTime);
         QFETCH(QString, ticks);
-        Subsystems s;
-        s.settings.sampleTime = std::int16_t(sampleTime);
-        s.pwm.startAfterDiscovery();
-        QCOMPARE(s.StTimer.Enabled(), sampleTime > 0);
-        s.pwm.stopPolling();
-        QVERIFY(!s.StTimer.Enabled());
+        StationFixture s;
+        s.station.state.settings.sampleTime = std::int16_t(sampleTime);
+        s.station.pwm().startAfterDiscovery();
+        QCOMPARE(s.station.StTimer.Enabled(), sampleTime > 0);
+        s.station.pwm().stopPolling();
+        QVERIFY(!s.station.StTimer.Enabled());
         QObject::connect(&s.peer, &PtyPeer::bytesArrived, [&] { s.log << "wire"; });
         QStringList seen;
         for (qsizetype tick = 0; sampleTime > 0 && tick <= ticks.count(u' '); ++tick) {
             const qsizetype polls = s.log.count("lock");
-            s.pwm.StTimer_Timer();
+            s.station.pwm().StTimer_Timer();
             seen << s.log.filter("STime:").last().section(u':', 2) + (s.log.count("lock") > polls ? "*" : "");
         }
         QCOMPARE(seen.join(u' '), ticks);
@@ -117,12 +117,15 @@ private slots:
 
     void pollOnALostPort()
     {
-        Subsystems s(false);
-        s.settings.sampleTime = 1;
-        s.pwmState.pollCount = 1;
-        s.pwm.StTimer_Timer();
-        // The recovery takes the lock off; nobody is asked.
-        QCOMPARE(s.log, (QStringList{"STime:1 STimer:1", "lock", "poll failed 8018"}));
+        StationFixture s(false);
+        s.station.state.settings.sampleTime = 1;
+        s.station.state.pwm.pollCount = 1;
+        s.station.pwm().StTimer_Timer();
+        // The device is taken for lost: the recovery takes the lock off and
+        // restarts the link; nobody is asked.
+        QCOMPARE(s.log.mid(0, 3), (QStringList{"STime:1 STimer:1", "lock", "unlock"}));
+        QVERIFY(s.log.contains("lost, port closed") && s.station.Timer1.Enabled());
+        QCOMPARE(s.lostWith, 8018);
         QVERIFY(s.asked.isEmpty());
     }
 };

@@ -8,6 +8,7 @@
 #include "WindowFixture.h"
 #include "toolkit/Constants.h"
 #include "ui/ControlPainter.h"
+#include "ui/PortPicker.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -59,13 +60,13 @@ private slots:
         // The port is gone when "50%" sends: Yes restarts the link, so the
         // "PV1?" that follows fails too and asks again; nothing stays locked.
         fx.peer().clearReceived();
-        f.MSComm1.setPortOpen(false);
-        f.StTimer.setEnabled(true);
+        f.station().MSComm1.setPortOpen(false);
+        f.station().StTimer.setEnabled(true);
         f.setInputLocked(true);
-        f.pwm().cmd50P_Click();
+        f.station().pwm().cmd50P_Click();
         QCOMPARE(fx.asked.size(), 2);
         QCOMPARE(fx.asked[1].style, 276); // Yes and No, No the default, the stop sign
-        QVERIFY(!f.inputLocked() && !f.StTimer.Enabled() && f.ui.frmTemp[1]->isEnabled());
+        QVERIFY(!f.inputLocked() && !f.station().StTimer.Enabled() && f.ui.frmTemp[1]->isEnabled());
         QCOMPARE(fx.statuses.last(), QStringLiteral("wait..."));
         QTRY_COMPARE(fx.peer().received(), QByteArray("\r1BS?\r"));
     }
@@ -186,7 +187,7 @@ private slots:
         QVERIFY(!f.close()); // returns once the box is answered
         QCOMPARE(step, 3);
         QVERIFY(f.isVisible());
-        QVERIFY(f.MSComm1.PortOpen());
+        QVERIFY(f.station().MSComm1.PortOpen());
     }
     void chooseSaveAndFind()
     {
@@ -259,7 +260,7 @@ private slots:
         // the start; the 5 s time-out falls due with the third attempt and its
         // "No response!" stands until the fourth.
         qint64 noResponseAt = -1;
-        QObject::connect(&f, &FormTavermund::statusShown, [&](const QString &s) {
+        QObject::connect(&f.station(), &BenchStation::statusChanged, [&](const QString &s) {
             if (s == QStringLiteral("No response!") && noResponseAt < 0)
                 noResponseAt = peer.elapsedMs();
         });
@@ -291,7 +292,7 @@ private slots:
         peer.clearReceived();
         QElapsedTimer clock;
         clock.start();
-        f.pwm().cmd50P_Click();
+        f.station().pwm().cmd50P_Click();
         const qint64 handler = clock.elapsed();
         QTRY_VERIFY(peer.received().contains("PV1?\r"));
         const qint64 apart = peer.arrivalOf("PV1?\r") - peer.arrivalOf("1SV1=50\r");
@@ -322,11 +323,11 @@ private slots:
         QVERIFY(fx.discoverAndReadBack());
         fx.answers << MessageRequest::Yes;
         QTimer::singleShot(0, &f, [&f] { f.close(); });
-        f.pwm().cmd50P_Click();
+        f.station().pwm().cmd50P_Click();
         QCOMPARE(fx.asked.size(), 1); // "PV1?" on the closed port would have asked again
         QCOMPARE(fx.asked[0].style, 35);
         QVERIFY(!f.isVisible());
-        QVERIFY(!f.MSComm1.PortOpen());
+        QVERIFY(!f.station().MSComm1.PortOpen());
     }
 };
 

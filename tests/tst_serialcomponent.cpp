@@ -1,7 +1,8 @@
 // The serial component against real pseudo-terminals: its property rules,
 // where port n is, what goes over the wire and what comes back.
 
-#include "Subsystems.h"
+#include "PtyPeer.h"
+#include "TempExeDir.h"
 #include "serial/CommError.h"
 #include "serial/PortLocator.h"
 #include "serial/SerialComponent.h"
@@ -24,11 +25,21 @@ int errorOf(const std::function<void()> &operation)
     return 0;
 }
 
-// The serial component on its own: the subsystems' rig, with nobody
-// listening to its receive event.
-struct Bare : Subsystems
+// The serial component on its own, open on com1, a pseudo-terminal whose
+// master the test holds; nobody listens to its receive event.
+struct Bare
 {
-    Bare() { QObject::disconnect(&comm, nullptr, &link, nullptr); }
+    TempExeDir dir;
+    PtyPeer peer;
+    SerialComponent comm;
+    Bare()
+    {
+        peer.linkAs(dir.linkPath(1));
+        comm.setLinkDirectory(dir.path());
+        comm.setRThreshold(1);
+        comm.setInputLen(1);
+        comm.setPortOpen(true);
+    }
 };
 
 } // namespace

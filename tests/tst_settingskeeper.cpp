@@ -1,7 +1,7 @@
 // The settings between file, state, panel and MSComm1, and the shell that
 // (re)starts the link - without the window.
 
-#include "Subsystems.h"
+#include "StationFixture.h"
 
 #include <QDir>
 #include <QTest>
@@ -40,15 +40,15 @@ private slots:
     {
         QFETCH(QByteArray, file);
         QFETCH(int, port);
-        Subsystems s(false);
+        StationFixture s(false);
         if (!file.isEmpty())
             s.dir.writeIni(file);
-        s.keeper.LoadSettings();
+        s.station.settings().LoadSettings();
         QCOMPARE(s.log, QStringList{"loaded"});
-        QCOMPARE(s.settings.commPort, std::int16_t(port));
-        QCOMPARE(s.settings.tempNames[1], QString::fromLatin1(port == 1 ? "PWM(%):" : "a"));
-        QCOMPARE(s.comm.CommPort(), port);
-        QCOMPARE(s.comm.Settings(), s.settings.baudRate + ",N,8,1");
+        QCOMPARE(s.station.state.settings.commPort, std::int16_t(port));
+        QCOMPARE(s.station.state.settings.tempNames[1], QString::fromLatin1(port == 1 ? "PWM(%):" : "a"));
+        QCOMPARE(s.station.MSComm1.CommPort(), port);
+        QCOMPARE(s.station.MSComm1.Settings(), s.station.state.settings.baudRate + ",N,8,1");
         QCOMPARE(s.dir.readIni(), file); // never written by a load, nor created
     }
 
@@ -63,17 +63,18 @@ private slots:
     {
         QFETCH(QString, com);
         QFETCH(QByteArray, line1);
-        Subsystems s(false);
-        s.keeper.LoadSettings();
-        s.comm.setPortOpen(true);
-        s.keeper.cmdSet_Click();
-        QVERIFY(s.keeper.isPanelOpen());
-        s.keeper.cmdExit_Click(entries(com));
+        StationFixture s(false);
+        s.station.settings().LoadSettings();
+        s.station.MSComm1.setPortOpen(true);
+        s.station.settings().cmdSet_Click();
+        QVERIFY(s.station.settings().isPanelOpen());
+        s.station.settings().cmdExit_Click(entries(com));
         QCOMPARE(s.dir.readIni(), line1 + Defaults.mid(Defaults.indexOf('\n') + 1));
-        QVERIFY(!s.comm.PortOpen()); // closed before the save
-        QCOMPARE(s.settings.commPort, std::int16_t(line1.left(1).toInt()));
-        QCOMPARE(s.log, (QStringList{"loaded", "panel open", "saved", "panel closed"}));
-        QVERIFY(!s.keeper.isPanelOpen());
+        QVERIFY(!s.station.MSComm1.PortOpen()); // closed before the save
+        QCOMPARE(s.station.state.settings.commPort, std::int16_t(line1.left(1).toInt()));
+        // The save restarts the link from the file.
+        QCOMPARE(s.log, (QStringList{"loaded", "panel open", "loaded", "#C0FFFF", "wait...", "panel closed"}));
+        QVERIFY(!s.station.settings().isPanelOpen());
     }
 
     void saveRefused_data()
@@ -91,54 +92,38 @@ private slots:
         // keeps the panel with the entries.
         QFETCH(QString, com);
         QFETCH(bool, diskFull);
-        Subsystems s(false);
+        StationFixture s(false);
         s.dir.writeIni(Defaults);
-        s.keeper.LoadSettings();
-        s.keeper.cmdSet_Click();
+        s.station.settings().LoadSettings();
+        s.station.settings().cmdSet_Click();
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
         rlimit tiny = old;
         tiny.rlim_cur = diskFull ? 20 : old.rlim_cur; // the disk fills up part-way, even for root
         setrlimit(RLIMIT_FSIZE, &tiny);
-        s.keeper.cmdExit_Click(entries(com, QStringLiteral("a much longer caption than before")));
+        s.station.settings().cmdExit_Click(entries(com, QStringLiteral("a much longer caption than before")));
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QCOMPARE(s.asked.size(), 1);
         const QString told = diskFull ? s.dir.iniPath() : QStringLiteral("COM entry \"%1\"").arg(com);
         QVERIFY2(s.asked[0].prompt.contains(told), qPrintable(s.asked[0].prompt));
         QCOMPARE(s.log, (QStringList{"loaded", "panel open"} + (diskFull ? QStringList() : QStringList{"refused 1"})));
-        QVERIFY(s.keeper.isPanelOpen());
+        QVERIFY(s.station.settings().isPanelOpen());
         QCOMPARE(s.dir.readIni(), Defaults);
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left
-        QCOMPARE(s.settings.tempNames[1], QStringLiteral("PWM(%):"));
+        QCOMPARE(s.station.state.settings.tempNames[1], QStringLiteral("PWM(%):"));
     }
 
     void loadUnderAnotherName()
     {
-        Subsystems s(false, QStringLiteral("Bench2"));
+        StationFixture s(false, QStringLiteral("Bench2"));
         s.dir.writeIni("4,\"19200\",\"C\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-        s.shell.Form_Load();
+        s.station.shell().Form_Load();
         QCOMPARE(s.log, (QStringList{"title Kelvandor: Bench2", "Status:", "loaded", "#C0FFFF", "wait..."}));
-        QCOMPARE(s.settingsPath, s.dir.path() + QStringLiteral("/Bench2.ini"));
-        QCOMPARE(s.settings.commPort, std::int16_t(4));
-        QVERIFY(s.Timer1.Enabled() && !s.TimerCom.Enabled());
-    }
-
-    void lostDeviceWaitsForTheOpenPanel()
-    {
-        Subsystems s;
-        s.keeper.LoadSettings();
-        s.keeper.cmdSet_Click();
-        s.shell.restartUnlessEditing(); // would reload the panel over the edits
-        QVERIFY(!s.Timer1.Enabled());
-        s.keeper.cmdExit_Click(entries("1"));
-        s.log.clear();
-        s.shell.restartUnlessEditing();
-        QCOMPARE(s.log, (QStringList{"loaded", "#C0FFFF", "wait..."}));
-        QVERIFY(s.Timer1.Enabled());
-        s.shell.Timer1_Timer(); // a search attempt
-        QTRY_COMPARE(s.peer.received(), QByteArray("\r1BS?\r"));
+        QCOMPARE(s.station.state.settingsPath, s.dir.path() + QStringLiteral("/Bench2.ini"));
+        QCOMPARE(s.station.state.settings.commPort, std::int16_t(4));
+        QVERIFY(s.station.Timer1.Enabled() && !s.station.TimerCom.Enabled());
     }
 };
 

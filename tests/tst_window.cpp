@@ -26,11 +26,11 @@ private slots:
         QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Tavermund"));
         QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
         QVERIFY(!fx.dir().iniExists());
-        QVERIFY(f.Timer1.Enabled() && !f.TimerCom.Enabled() && !f.Timer2.Enabled() && !f.StTimer.Enabled());
-        QCOMPARE(f.Timer1.Interval(), fx.intervals.searchRetry);
-        QCOMPARE(f.TimerCom.Interval(), fx.intervals.replyTimeout);
-        QCOMPARE(f.Timer2.Interval(), fx.intervals.readBackStep);
-        QCOMPARE(f.StTimer.Interval(), fx.intervals.pollTick);
+        QVERIFY(f.station().Timer1.Enabled() && !f.station().TimerCom.Enabled() && !f.station().Timer2.Enabled() && !f.station().StTimer.Enabled());
+        QCOMPARE(f.station().Timer1.Interval(), fx.intervals.searchRetry);
+        QCOMPARE(f.station().TimerCom.Interval(), fx.intervals.replyTimeout);
+        QCOMPARE(f.station().Timer2.Interval(), fx.intervals.readBackStep);
+        QCOMPARE(f.station().StTimer.Interval(), fx.intervals.pollTick);
         QCOMPARE(f.minimumSize(), f.maximumSize());
         // Every control keeps its colours when the window loses the focus.
         for (QWidget *w : f.findChildren<QWidget *>()) {

@@ -32,7 +32,7 @@ FormTavermund &WindowFixture::start()
         };
     }
     m_form = std::make_unique<FormTavermund>(options);
-    QObject::connect(m_form.get(), &FormTavermund::statusShown, [this](const QString &s) { statuses << s; });
+    QObject::connect(&m_form->station(), &BenchStation::statusChanged, [this](const QString &s) { statuses << s; });
     m_form->Form_Load();
     m_form->show();
     return *m_form;
@@ -51,16 +51,16 @@ std::uint32_t WindowFixture::pixel(QWidget *control)
 
 bool WindowFixture::discover()
 {
-    const QByteArray request = "\r" + m_form->st.settings.deviceId.toLatin1() + "BS?\r";
+    const QByteArray request = "\r" + m_form->station().state.settings.deviceId.toLatin1() + "BS?\r";
     if (!QTest::qWaitFor([&] { return m_peer.received().contains(request); }, 5000))
         return false;
-    m_peer.write(m_form->st.settings.deviceId.toLatin1() + "BSok\r");
-    return QTest::qWaitFor([&] { return !m_form->Timer1.Enabled(); }, 5000);
+    m_peer.write(m_form->station().state.settings.deviceId.toLatin1() + "BSok\r");
+    return QTest::qWaitFor([&] { return !m_form->station().Timer1.Enabled(); }, 5000);
 }
 
 bool WindowFixture::discoverAndReadBack()
 {
-    const bool done = discover() && QTest::qWaitFor([&] { return !m_form->Timer2.Enabled(); }, 5000);
+    const bool done = discover() && QTest::qWaitFor([&] { return !m_form->station().Timer2.Enabled(); }, 5000);
     m_peer.clearReceived();
     return done;
 }

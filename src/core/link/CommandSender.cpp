@@ -23,8 +23,9 @@ void CommandSender::SendAction()
     try {
         m_comm.setOutput(m_pendingCommand + Protocol::CR);
         return;
-    } catch (const CommError &) {
+    } catch (const CommError &error) {
         // Whatever the cause, the operator decides below.
+        emit sendFailed(error.number(), error.reason());
     }
 
     const int answer = m_ask({QStringLiteral("NO RESPONSE! Check connected hardware! Do you want to continue ?"),

@@ -31,6 +31,8 @@ public:
     void shutDown() { m_shutDown = true; }
 
 signals:
+    // A write of pendingCommand failed, before the operator is asked.
+    void sendFailed(int errorNumber, const QString &reason);
     // A send failed and the operator chose to go on; the port is closed.
     // The poll stops, the window is enabled again and the link restarts.
     void restartWanted();

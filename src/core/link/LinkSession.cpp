@@ -45,6 +45,7 @@ void LinkSession::cmdInicijalizacija_Click()
     } catch (const CommError &error) {
         // The next tick of the search retry tries again.
         if (error.number() != 0) {
+            emit portFailed(error.number(), error.reason());
             emit statusColourChanged(Colour::LightRed);
             emit statusChanged(Protocol::portErrorStatus(error.number()));
         }
@@ -76,6 +77,7 @@ void LinkSession::MSComm1_OnComm()
 
 void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
+    emit lineReceived(line.text);
     m_replyTimeout.setEnabled(false);
     emit statusColourChanged(Colour::LightGreen);
     emit statusChanged(receivedStatus(line.text));
@@ -101,10 +103,12 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
     }
     if (reply.kind == ReplyParser::Kind::Duty) {
         m_state.reportedValues[1] = *reply.value;
+        emit valueReported(1, *reply.value);
         emit dutyShown(NumberReader::formatGeneral(*reply.value, m_decimalPoint));
         return;
     }
     m_state.reportedValues[2] = *reply.value;
+    emit valueReported(2, *reply.value);
     emit frequencyShown(ReplyParser::frequencyButton(*reply.value));
 }
 

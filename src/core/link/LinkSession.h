@@ -40,10 +40,17 @@ public:
     void recoverLostDevice(int errorNumber);
 
 signals:
+    // Every complete line, as it arrives, before anything acts on it.
+    void lineReceived(const QString &line);
+    // A search attempt could not use the port: the error number the status
+    // line shows, and what the system said.
+    void portFailed(int errorNumber, const QString &reason);
     void statusChanged(const QString &caption);
     void statusColourChanged(std::uint32_t colour);
     // The identification reply: the search is over.
     void deviceFound();
+    // A value the device reported: index 1 the duty, 2 the frequency index.
+    void valueReported(int index, float value);
     // A duty value the device reported, as the duty display shows it.
     void dutyShown(const QString &text);
     // A frequency index the device reported: the button to highlight (1 to

@@ -47,12 +47,20 @@ void PwmControl::cmd100P_Click()
     setDuty(100);
 }
 
+PwmControl::TypedDuty PwmControl::checkTypedDuty(const QString &typed, QChar decimalPoint)
+{
+    TypedDuty duty{WholeNumber::fromText(typed, decimalPoint), {}};
+    if (!duty.number || *duty.number < 0 || *duty.number > 100)
+        duty.refusal = QStringLiteral("not a number from 0 to 100 (a fraction is rounded to a whole number)");
+    return duty;
+}
+
 void PwmControl::cmdSV01_Click(const QString &typed)
 {
-    const auto value = WholeNumber::fromText(typed, QLocale().decimalPoint().front());
-    if (value)
-        m_state.dutyPercent = *value;
-    if (!value || *value < 0 || *value > 100) {
+    const TypedDuty duty = checkTypedDuty(typed, QLocale().decimalPoint().front());
+    if (duty.number)
+        m_state.dutyPercent = *duty.number;
+    if (!duty.refusal.isEmpty()) {
         emit dutyEntryChanged(QStringLiteral("error"));
         return;
     }

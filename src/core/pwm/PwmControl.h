@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
 
 class CommandSender;
 class SerialComponent;
@@ -20,6 +24,17 @@ class PwmControl : public QObject
     Q_OBJECT
 
 public:
+    // A typed duty value: a whole number, rounded half to even, that must lie
+    // from 0 to 100. `number` is the conversion (kept even when out of
+    // range); `refusal` says in words why the value is refused, empty when
+    // it is taken.
+    struct TypedDuty
+    {
+        std::optional<std::int16_t> number;
+        QString refusal;
+    };
+    static TypedDuty checkTypedDuty(const QString &typed, QChar decimalPoint);
+
     PwmControl(CommandSender &sender, SerialComponent &comm, const SettingsValues &settings, PwmState &state,
                WindowTimer &readBack, WindowTimer &pollTick, QObject *parent = nullptr);
 

@@ -24,11 +24,14 @@ public:
         Unknown = 8099,              // any other failure the system reports
     };
 
-    // `reason` says what failed, for a debugger or a log.
+    // `reason` says what failed, in the system's words, for a log or the
+    // command line.
     CommError(int number, const QString &reason);
 
     int number() const noexcept { return m_number; }
+    const QString &reason() const noexcept { return m_reason; }
 
 private:
     int m_number;
+    QString m_reason;
 };

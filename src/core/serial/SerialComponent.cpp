@@ -47,6 +47,16 @@ void SerialComponent::setLinkDirectory(const QString &directory)
     m_linkDirectory = directory;
 }
 
+void SerialComponent::setDevicePath(const QString &path)
+{
+    m_devicePath = path;
+}
+
+QString SerialComponent::deviceInUse() const
+{
+    return m_devicePath.isEmpty() ? PortLocator::locate(m_commPort, m_linkDirectory).path : m_devicePath;
+}
+
 void SerialComponent::setCommPort(int port)
 {
     if (port < 1 || port > 255)
@@ -91,7 +101,12 @@ void SerialComponent::setPortOpen(bool open)
         throw CommError(CommError::PortAlreadyOpen, QStringLiteral("the port is already open"));
     closeNow(); // a port that failed by itself and is still on its way out
 
-    const PortLocator::Location where = PortLocator::locate(m_commPort, m_linkDirectory);
+    PortLocator::Location where = PortLocator::locate(m_commPort, m_linkDirectory);
+    if (!m_devicePath.isEmpty()) {
+        // The real device, as for a link: one lock file however it is named.
+        const QString real = QFileInfo(m_devicePath).canonicalFilePath();
+        where = {real, real.isEmpty() ? m_devicePath : QString()};
+    }
     if (where.path.isEmpty() || !QFileInfo::exists(where.path)) {
         const QString name = where.linkPath.isEmpty() ? where.path : where.linkPath;
         throw CommError(CommError::InvalidPortNumber, QStringLiteral("%1 does not exist").arg(name));
@@ -199,6 +214,7 @@ void SerialComponent::setOutput(const QString &text)
         closeNow();
         throw CommError(number, reason);
     }
+    emit outputWritten(text);
 }
 
 namespace {

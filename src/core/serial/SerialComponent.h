@@ -41,6 +41,11 @@ public:
 
     // Where com<n> links are looked up (the executable's folder).
     void setLinkDirectory(const QString &directory);
+    // A device to open whatever the port number, such as /dev/ttyUSB0 given
+    // on the command line; empty: the device that COM n reaches.
+    void setDevicePath(const QString &path);
+    // What the next opening opens: the device path, or where COM n leads.
+    QString deviceInUse() const;
 
     int CommPort() const { return m_commPort; }
     void setCommPort(int port);
@@ -88,6 +93,8 @@ signals:
     void OnComm();
     // The open port failed by itself and has been closed; `number` says why.
     void PortLost(int number);
+    // An Output put has gone to the driver: the text as it was written.
+    void outputWritten(const QString &text);
 
 private:
     void onReadyRead();
@@ -111,6 +118,7 @@ private:
     bool m_inReceiveEvent = false;
     qint64 m_eventBudget = 0; // bytes a receive event may still ask the system for
     QString m_linkDirectory;
+    QString m_devicePath;
     int m_commPort = 1;
     QString m_settingsText = QStringLiteral("9600,N,8,1");
     LineSettings m_line;

@@ -30,7 +30,7 @@ void SettingsKeeper::apply()
 void SettingsKeeper::LoadSettings()
 {
     m_settingsPath = SettingsFile::pathFor(m_executable.directory, m_executable.name);
-    const std::optional<SettingsValues> read = SettingsFile::read(m_settingsPath);
+    const std::optional<SettingsValues> read = m_given ? m_given : SettingsFile::read(m_settingsPath);
     bool applied = false;
     if (read) {
         m_values = *read;

@@ -31,6 +31,10 @@ public:
     SettingsKeeper(SerialComponent &comm, SettingsValues &values, QString &settingsPath, Executable executable,
                    AskOperator ask, QObject *parent = nullptr);
 
+    // The command line's bench: LoadSettings takes these values instead of
+    // the file, which is then neither read nor written.
+    void useValues(const SettingsValues &values) { m_given = values; }
+
     // Reads the file, or falls back to the defaults without a word when it
     // is missing, unreadable, short, out of range or refused by MSComm1.
     void LoadSettings();
@@ -75,4 +79,5 @@ private:
     AskOperator m_ask;
     bool m_panelOpen = false;
     std::optional<PortEntry> m_chosenPort;
+    std::optional<SettingsValues> m_given;
 };

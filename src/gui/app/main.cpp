@@ -1,18 +1,32 @@
 #include "ui/FormTavermund.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavermund"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVERMUND_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavermund"));
     // One style everywhere, so that coloured buttons show their colour.
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(FormTavermund::icon());
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Drives a PWM board over a serial port. The settings are in "
+                                                    "<name>.ini beside the program."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Log every line sent and received to <file>."),
+                                 QStringLiteral("file"));
+    parser.addOption(log);
+    parser.process(app);
+
     FormTavermund window;
     window.Form_Load();
+    if (parser.isSet(log))
+        window.station().startLog(parser.value(log));
     window.show();
     return app.exec();
 }

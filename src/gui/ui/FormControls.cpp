@@ -42,6 +42,7 @@ FormControls FormControls::find(QWidget *w)
     c.cmdSet = get<QPushButton>(w, QStringLiteral("cmdSet"));
     c.cmdExit = get<QPushButton>(w, QStringLiteral("cmdExit"));
     c.cmdPorts = get<QPushButton>(w, QStringLiteral("cmdPorts"));
+    c.cmdLog = get<QPushButton>(w, QStringLiteral("cmdLog"));
     c.cmdCloseHelp = get<QPushButton>(w, QStringLiteral("cmdCloseHelp"));
     c.cmd0P = get<QPushButton>(w, QStringLiteral("cmd0P"));
     c.cmd50P = get<QPushButton>(w, QStringLiteral("cmd50P"));

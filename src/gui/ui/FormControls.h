@@ -21,6 +21,7 @@ struct FormControls
     QPushButton *cmdSet = nullptr;
     QPushButton *cmdExit = nullptr;
     QPushButton *cmdPorts = nullptr;
+    QPushButton *cmdLog = nullptr;
     QPushButton *cmdCloseHelp = nullptr;
     QPushButton *cmd0P = nullptr;
     QPushButton *cmd50P = nullptr;

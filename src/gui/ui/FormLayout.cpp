@@ -52,6 +52,8 @@ constexpr ControlSpec Controls[] = {
     {"Frame3", K::Frame, "frmSet", "MyLabels:", 105, 840, 7365, 960, D, D, Plain, 0, 17},
     {"Frame2", K::Frame, "frmSet", "COM:    Baud:        ID:           STime:      ucApp:", 105, 210, 7365, 540, D, D, Plain, 0, 11},
     {"cmdExit", K::Button, "frmSet", "SAVE-CLOSE", 5880, 2100, 1590, 435, D, D, Plain, 0, 2},
+    // Starts and stops the log of every line; after the port list's button.
+    {"cmdLog", K::Button, "frmSet", "Start log...", 105, 2100, 1590, 435, D, D, Plain, 0, 57},
     {"txtSet1(1)", K::TextBox, "Frame2", "-", 105, 210, 540, 240, D, D, Plain, Cen, 12},
     {"txtSet1(2)", K::TextBox, "Frame2", "-", 735, 210, 645, 240, D, D, Plain, Cen, 13},
     {"txtSet1(3)", K::TextBox, "Frame2", "-", 1470, 210, 645, 240, D, D, Plain, Cen, 14},

@@ -9,14 +9,16 @@
 #include "ui/FontResolver.h"
 #include "ui/FormBuilder.h"
 #include "ui/FormLayout.h"
+#include "ui/LogSwitch.h"
 #include "ui/MessageBox.h"
+#include "ui/PortPicker.h"
+#include "ui/ReachTip.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
 
@@ -30,27 +32,20 @@ constexpr Qt::WindowFlags FixedWindow = Qt::Window | Qt::CustomizeWindowHint | Q
 
 FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
     : QWidget(parent, FixedWindow)
-    , Timer1(QStringLiteral("Timer1"), options.intervals.searchRetry)
-    , TimerCom(QStringLiteral("TimerCom"), options.intervals.replyTimeout)
-    , Timer2(QStringLiteral("Timer2"), options.intervals.readBackStep)
-    , StTimer(QStringLiteral("StTimer"), options.intervals.pollTick)
     , m_options(std::move(options))
-    , m_settings(MSComm1, st.settings, st.settingsPath, m_options.executable,
-                 [this](const MessageRequest &r) { return m_options.messageBox(r); })
-    , m_link(MSComm1, st.settings, st.replies, Timer1, TimerCom)
-    , m_sender(MSComm1, st.pendingCommand, [this](const MessageRequest &r) { return m_options.messageBox(r); },
-               m_options.intervals.pacing)
-    , m_pwm(m_sender, MSComm1, st.settings, st.pwm, Timer2, StTimer)
-    , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable,
-              [this](const MessageRequest &r) { return m_options.messageBox(r); })
 {
-    setObjectName(QStringLiteral("FormTavermund"));
+    setObjectName(WindowName());
     setWindowTitle(QStringLiteral("Form2"));
     setWindowIcon(icon());
     if (!m_options.messageBox)
         m_options.messageBox = MessageBox::modal(this);
     if (!m_options.ports)
         m_options.ports = [dir = m_options.executable.directory] { return PortCatalog::available(dir); };
+    StationOptions station;
+    station.executable = m_options.executable;
+    station.ask = m_options.messageBox;
+    station.intervals = m_options.intervals;
+    m_station = std::make_unique<BenchStation>(std::move(station));
 
     QScreen *screen = QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInch() : Twips::BaseDpi;
@@ -64,22 +59,23 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
 
     FormBuilder::build(this, dpi);
     ui = FormControls::find(this);
-    MSComm1.setLinkDirectory(m_options.executable.directory);
     m_portPicker = new PortPicker(ui.cmdPorts, ui.txtSet1[1], m_options.ports, m_options.executable.directory, this);
     m_reachTip = new ReachTip({ui.txtSet1[1], ui.lblStatus}, m_options.executable.directory,
-                              [this] { return int(st.settings.commPort); }, this);
+                              [this] { return int(m_station->state.settings.commPort); }, this);
+    m_logSwitch = new LogSwitch(ui.cmdLog, *m_station, m_options.chooseLogFile, this);
     wire();
     wireReports();
-    wireDisplay();
     ui.cmdSet->setFocus();
 
     if (screen)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-FormTavermund::~FormTavermund()
+FormTavermund::~FormTavermund() = default;
+
+QString FormTavermund::WindowName()
 {
-    stopAll();
+    return BenchStation::WindowName.toString();
 }
 
 QIcon FormTavermund::icon()
@@ -89,112 +85,55 @@ QIcon FormTavermund::icon()
     return QIcon(QStringLiteral(":/icons/tavermund.png"));
 }
 
-// The operator's controls, the timers and the serial component, each to
-// its handler. The hidden buttons are pressed from code only.
+// The operator's controls, each to the station's call.
 void FormTavermund::wire()
 {
+    BenchStation *s = m_station.get();
     connect(ui.cmdHelp, &QPushButton::clicked, this, &FormTavermund::cmdHelp_Click);
     connect(ui.cmdCloseHelp, &QPushButton::clicked, this, &FormTavermund::cmdCloseHelp_Click);
-    connect(ui.cmdSet, &QPushButton::clicked, &m_settings, &SettingsKeeper::cmdSet_Click);
-    connect(ui.cmdExit, &QPushButton::clicked, this, [this] { m_settings.cmdExit_Click(panelEntries()); });
-    connect(m_portPicker, &PortPicker::chosen, &m_settings, &SettingsKeeper::choosePort);
+    connect(ui.cmdSet, &QPushButton::clicked, s, &BenchStation::openSettings);
+    connect(ui.cmdExit, &QPushButton::clicked, this, [this] { m_station->saveSettings(panelEntries()); });
+    connect(m_portPicker, &PortPicker::chosen, s, &BenchStation::choosePort);
 
-    connect(&MSComm1, &SerialComponent::OnComm, this, &FormTavermund::receiveEvent);
-    connect(&MSComm1, &SerialComponent::PortLost, &m_link, &LinkSession::recoverLostDevice);
-    connect(&Timer1, &WindowTimer::Timer, &m_shell, &AppShell::Timer1_Timer);
-    connect(&TimerCom, &WindowTimer::Timer, &m_link, &LinkSession::TimerCom_Timer);
-    connect(&Timer2, &WindowTimer::Timer, &m_pwm, &PwmControl::Timer2_Timer);
-    connect(&StTimer, &WindowTimer::Timer, &m_pwm, &PwmControl::StTimer_Timer);
-
-    connect(ui.cmd0P, &QPushButton::clicked, &m_pwm, &PwmControl::cmd0P_Click);
-    connect(ui.cmd50P, &QPushButton::clicked, &m_pwm, &PwmControl::cmd50P_Click);
-    connect(ui.cmd100P, &QPushButton::clicked, &m_pwm, &PwmControl::cmd100P_Click);
-    connect(ui.cmdSV01, &QPushButton::clicked, this, [this] { m_pwm.cmdSV01_Click(ui.txtSV01->text()); });
+    connect(ui.cmd0P, &QPushButton::clicked, s, [s] { s->pressDuty(0); });
+    connect(ui.cmd50P, &QPushButton::clicked, s, [s] { s->pressDuty(50); });
+    connect(ui.cmd100P, &QPushButton::clicked, s, [s] { s->pressDuty(100); });
+    connect(ui.cmdSV01, &QPushButton::clicked, this, [this] { m_station->sendDuty(ui.txtSV01->text()); });
     for (int k = 1; k <= 7; ++k)
-        connect(ui.cmdFpwm[k], &QPushButton::clicked, &m_pwm, [this, k] { m_pwm.cmdFpwm_Click(k); });
+        connect(ui.cmdFpwm[k], &QPushButton::clicked, s, [s, k] { s->pressFrequency(k); });
 }
 
-// What the subsystems report, onto the controls and to each other. All
-// connections are direct, so effects happen in the order they are reported.
+// What the station reports, onto the controls.
 void FormTavermund::wireReports()
 {
-    connect(&m_shell, &AppShell::captionChanged, this, &QWidget::setWindowTitle);
-    connect(&m_shell, &AppShell::statusChanged, this, &FormTavermund::setStatus);
-    connect(&m_shell, &AppShell::statusColourChanged, this, &FormTavermund::setStatusBack);
-    connect(&m_shell, &AppShell::exitConfirmed, this, &FormTavermund::stopAll);
+    BenchStation *s = m_station.get();
+    connect(s, &BenchStation::captionChanged, this, &QWidget::setWindowTitle);
+    connect(s, &BenchStation::deviceCodeChanged, ui.lblDevCode, &QLabel::setText);
+    connect(s, &BenchStation::settingsLoaded, this, &FormTavermund::showSettings);
+    connect(s, &BenchStation::settingsLoaded, m_reachTip, &ReachTip::refresh);
+    connect(s, &BenchStation::portChoiceChanged, m_portPicker, &PortPicker::showChoice);
+    connect(s, &BenchStation::panelOpened, ui.frmSet, &QWidget::show);
+    connect(s, &BenchStation::panelClosed, ui.frmSet, &QWidget::hide);
+    connect(s, &BenchStation::entryRefused, this, &FormTavermund::focusRefusedEntry);
+    connect(s, &BenchStation::inputLockChanged, this, &FormTavermund::setInputLocked);
+    connect(s, &BenchStation::controlsEnabled, ui.frmTemp[1], [this] { ui.frmTemp[1]->setEnabled(true); });
+    connect(s, &BenchStation::dutyEntryChanged, ui.txtSV01, &QLineEdit::setText);
+    // A box of its own, once the event that met the failure is over.
+    connect(s, &BenchStation::logFailed, this, &FormTavermund::showLogFailure, Qt::QueuedConnection);
 
-    connect(&m_settings, &SettingsKeeper::loaded, this, &FormTavermund::showSettings);
-    connect(&m_settings, &SettingsKeeper::loaded, m_reachTip, &ReachTip::refresh);
-    connect(&m_settings, &SettingsKeeper::portChoiceChanged, m_portPicker, &PortPicker::showChoice);
-    connect(&m_settings, &SettingsKeeper::panelOpened, this, [this] {
-        ui.frmSet->setVisible(true);
-        m_pwm.stopPolling();
-    });
-    connect(&m_settings, &SettingsKeeper::panelClosed, ui.frmSet, &QWidget::hide);
-    connect(&m_settings, &SettingsKeeper::entryRefused, this, &FormTavermund::focusRefusedEntry);
-    connect(&m_settings, &SettingsKeeper::saved, &m_shell, &AppShell::RestartLink);
-
-    connect(&m_link, &LinkSession::statusChanged, this, &FormTavermund::setStatus);
-    connect(&m_link, &LinkSession::statusColourChanged, this, &FormTavermund::setStatusBack);
-    connect(&m_link, &LinkSession::deviceFound, this, &FormTavermund::showDeviceCode);
-    connect(&m_link, &LinkSession::deviceFound, &m_pwm, &PwmControl::startAfterDiscovery);
-    connect(&m_link, &LinkSession::dutyShown, &m_display, &DisplayBatch::setDuty);
-    connect(&m_link, &LinkSession::frequencyShown, &m_display, &DisplayBatch::setFrequency);
-    connect(&m_link, &LinkSession::deviceLost, this, [this] {
-        setInputLocked(false);
-        m_pwm.stopPolling();
-        m_shell.restartUnlessEditing();
-    });
-
-    connect(&m_sender, &CommandSender::restartWanted, this, [this] {
-        m_pwm.stopPolling();
-        setInputLocked(false);
-        m_shell.RestartLink();
-    });
-
-    connect(&m_pwm, &PwmControl::statusChanged, this, &FormTavermund::setStatus);
-    connect(&m_pwm, &PwmControl::inputLockChanged, this, &FormTavermund::setInputLocked);
-    connect(&m_pwm, &PwmControl::controlsEnabled, ui.frmTemp[1], [this] { ui.frmTemp[1]->setEnabled(true); });
-    connect(&m_pwm, &PwmControl::dutyEntryChanged, ui.txtSV01, &QLineEdit::setText);
-    connect(&m_pwm, &PwmControl::pollFailed, &m_link, &LinkSession::recoverLostDevice);
-}
-
-// What the batch writes, onto the controls.
-void FormTavermund::wireDisplay()
-{
-    connect(&m_display, &DisplayBatch::writeStatus, ui.lblStatus, &QLabel::setText);
-    connect(&m_display, &DisplayBatch::writeStatusColour, this,
-            [this](std::uint32_t colour) { ControlPainter::setBackColor(ui.lblStatus, colour); });
-    connect(&m_display, &DisplayBatch::writeDuty, ui.lblTemp[1], &QLabel::setText);
-    connect(&m_display, &DisplayBatch::writeFrequency, this, &FormTavermund::showFrequency);
-}
-
-// The receive event, with what its lines show written at its end.
-void FormTavermund::receiveEvent()
-{
-    const DisplayBatch::Hold hold(m_display);
-    m_link.MSComm1_OnComm();
+    const DisplayBatch &display = s->display();
+    connect(&display, &DisplayBatch::writeStatus, ui.lblStatus, &QLabel::setText);
+    connect(&display, &DisplayBatch::writeStatusColour, this, &FormTavermund::setStatusBack);
+    connect(&display, &DisplayBatch::writeDuty, ui.lblTemp[1], &QLabel::setText);
+    connect(&display, &DisplayBatch::writeFrequency, this, &FormTavermund::showFrequency);
 }
 
 void FormTavermund::closeEvent(QCloseEvent *event)
 {
-    std::int16_t cancel = 0;
-    m_shell.Form_Unload(cancel);
-    if (cancel != 0)
-        event->ignore();
-    else
+    if (m_station->requestClose())
         event->accept();
-}
-
-// The window goes away with its timers. A handler that was pausing when the
-// operator closed the window sends nothing more.
-void FormTavermund::stopAll()
-{
-    m_sender.shutDown();
-    Timer1.setEnabled(false);
-    TimerCom.setEnabled(false);
-    Timer2.setEnabled(false);
-    StTimer.setEnabled(false);
+    else
+        event->ignore();
 }
 
 void FormTavermund::cmdHelp_Click()
@@ -207,31 +146,9 @@ void FormTavermund::cmdCloseHelp_Click()
     ui.frmHelp->setVisible(false);
 }
 
-void FormTavermund::setStatus(const QString &caption)
-{
-    m_display.setStatus(caption);
-    if (m_statusWatched)
-        emit statusShown(caption);
-}
-
-// Every received line sets a caption, so statusShown is emitted only while
-// someone listens to it.
-void FormTavermund::connectNotify(const QMetaMethod &signal)
-{
-    if (signal == QMetaMethod::fromSignal(&FormTavermund::statusShown))
-        m_statusWatched = true;
-}
-
-void FormTavermund::disconnectNotify(const QMetaMethod &signal)
-{
-    const QMetaMethod shown = QMetaMethod::fromSignal(&FormTavermund::statusShown);
-    if (!signal.isValid() || signal == shown)
-        m_statusWatched = isSignalConnected(shown);
-}
-
 void FormTavermund::setStatusBack(std::uint32_t colour)
 {
-    m_display.setStatusColour(colour);
+    ControlPainter::setBackColor(ui.lblStatus, colour);
 }
 
 void FormTavermund::showSettings(const SettingsValues &v)
@@ -266,11 +183,6 @@ void FormTavermund::focusRefusedEntry(int index)
     }
 }
 
-void FormTavermund::showDeviceCode()
-{
-    ui.lblDevCode->setText(QStringLiteral("Kelvandor: ") + objectName() + u' ' + m_options.executable.name);
-}
-
 void FormTavermund::ResetFrequencyButtons()
 {
     for (int k = 1; k <= 7; ++k)
@@ -282,4 +194,12 @@ void FormTavermund::showFrequency(int button)
     ResetFrequencyButtons();
     if (button >= 1 && button <= 7)
         ControlPainter::setBackColor(ui.cmdFpwm[button], Colour::Highlight);
+}
+
+void FormTavermund::showLogFailure(const QString &path, const QString &reason)
+{
+    m_options.messageBox({QStringLiteral("The log could not be written to\n%1\n(%2).\n\n"
+                                         "Logging has stopped; the bench goes on.")
+                              .arg(path, reason),
+                          MessageRequest::OkOnly | MessageRequest::Exclamation, QStringLiteral("Log stopped"), {}, 0});
 }

@@ -6,9 +6,9 @@
 
 #include <QString>
 
-// Everything the window remembers between events, in the parts that each
+// Everything the bench remembers between events, in the parts that each
 // subsystem keeps. Empty or zero until the first LoadSettings.
-struct FormState
+struct BenchState
 {
     SettingsValues settings{0, QString(), QString(), 0, QString(), {}}; // from the settings file
     QString settingsPath;

@@ -1,0 +1,237 @@
+#include "app/BenchStation.h"
+
+#include <QMetaMethod>
+
+BenchStation::BenchStation(StationOptions options, QObject *parent)
+    : QObject(parent)
+    , Timer1(QStringLiteral("Timer1"), options.intervals.searchRetry)
+    , TimerCom(QStringLiteral("TimerCom"), options.intervals.replyTimeout)
+    , Timer2(QStringLiteral("Timer2"), options.intervals.readBackStep)
+    , StTimer(QStringLiteral("StTimer"), options.intervals.pollTick)
+    , m_options(std::move(options))
+    , m_settings(MSComm1, state.settings, state.settingsPath, m_options.executable, m_options.ask)
+    , m_link(MSComm1, state.settings, state.replies, Timer1, TimerCom)
+    , m_sender(MSComm1, state.pendingCommand, m_options.ask, m_options.intervals.pacing)
+    , m_pwm(m_sender, MSComm1, state.settings, state.pwm, Timer2, StTimer)
+    , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable, m_options.ask)
+{
+    MSComm1.setLinkDirectory(m_options.linkDirectory.isEmpty() ? m_options.executable.directory
+                                                               : m_options.linkDirectory);
+    MSComm1.setDevicePath(m_options.devicePath);
+    if (m_options.settings)
+        m_settings.useValues(*m_options.settings);
+    wire();
+    wireReports();
+}
+
+BenchStation::~BenchStation()
+{
+    stopAll();
+}
+
+// The timers and the serial component, each to its handler.
+void BenchStation::wire()
+{
+    connect(&MSComm1, &SerialComponent::OnComm, this, &BenchStation::receiveEvent);
+    connect(&MSComm1, &SerialComponent::PortLost, &m_link, &LinkSession::recoverLostDevice);
+    connect(&MSComm1, &SerialComponent::outputWritten, this, &BenchStation::lineSent);
+    connect(&Timer1, &WindowTimer::Timer, &m_shell, &AppShell::Timer1_Timer);
+    connect(&TimerCom, &WindowTimer::Timer, &m_link, &LinkSession::TimerCom_Timer);
+    connect(&Timer2, &WindowTimer::Timer, &m_pwm, &PwmControl::Timer2_Timer);
+    connect(&StTimer, &WindowTimer::Timer, &m_pwm, &PwmControl::StTimer_Timer);
+
+    connect(this, &BenchStation::lineSent, &m_log, &LineLog::sent);
+    connect(&m_log, &LineLog::failed, this, &BenchStation::logFailed);
+    connect(&m_log, &LineLog::openChanged, this, &BenchStation::logOpenChanged);
+}
+
+// What the subsystems report: to each other, to the display and onwards.
+void BenchStation::wireReports()
+{
+    connect(&m_shell, &AppShell::captionChanged, this, &BenchStation::captionChanged);
+    connect(&m_shell, &AppShell::statusChanged, this, &BenchStation::showStatus);
+    connect(&m_shell, &AppShell::statusColourChanged, this, &BenchStation::showStatusColour);
+    connect(&m_shell, &AppShell::exitConfirmed, this, &BenchStation::stopAll);
+    connect(&m_shell, &AppShell::exitConfirmed, this, &BenchStation::exitConfirmed);
+
+    connect(&m_settings, &SettingsKeeper::loaded, this, &BenchStation::settingsLoaded);
+    connect(&m_settings, &SettingsKeeper::portChoiceChanged, this, &BenchStation::portChoiceChanged);
+    connect(&m_settings, &SettingsKeeper::panelOpened, this, &BenchStation::panelOpened);
+    connect(&m_settings, &SettingsKeeper::panelOpened, &m_pwm, &PwmControl::stopPolling);
+    connect(&m_settings, &SettingsKeeper::panelClosed, this, &BenchStation::panelClosed);
+    connect(&m_settings, &SettingsKeeper::entryRefused, this, &BenchStation::entryRefused);
+    connect(&m_settings, &SettingsKeeper::saved, &m_shell, &AppShell::RestartLink);
+
+    connect(&m_link, &LinkSession::statusChanged, this, &BenchStation::showStatus);
+    connect(&m_link, &LinkSession::statusColourChanged, this, &BenchStation::showStatusColour);
+    connect(&m_link, &LinkSession::dutyShown, &m_display, &DisplayBatch::setDuty);
+    connect(&m_link, &LinkSession::frequencyShown, &m_display, &DisplayBatch::setFrequency);
+    connect(&m_link, &LinkSession::deviceFound, this, &BenchStation::startAfterDiscovery);
+    connect(&m_link, &LinkSession::deviceLost, this, &BenchStation::recoverLostDevice);
+    connect(&m_link, &LinkSession::portFailed, this, &BenchStation::portFailed);
+
+    connect(&m_sender, &CommandSender::sendFailed, this, &BenchStation::sendFailed);
+    connect(&m_sender, &CommandSender::restartWanted, this, &BenchStation::recoverFailedSend);
+
+    connect(&m_pwm, &PwmControl::statusChanged, this, &BenchStation::showStatus);
+    connect(&m_pwm, &PwmControl::inputLockChanged, this, &BenchStation::inputLockChanged);
+    connect(&m_pwm, &PwmControl::controlsEnabled, this, &BenchStation::controlsEnabled);
+    connect(&m_pwm, &PwmControl::dutyEntryChanged, this, &BenchStation::dutyEntryChanged);
+    connect(&m_pwm, &PwmControl::pollFailed, &m_link, &LinkSession::recoverLostDevice);
+}
+
+// The per-line reports cost something on a flood, so they are passed on
+// from the subsystems only once someone listens to them.
+void BenchStation::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&BenchStation::statusChanged)) {
+        m_forwardsStatus = true;
+    } else if (signal == QMetaMethod::fromSignal(&BenchStation::statusColourChanged)) {
+        m_forwardsColour = true;
+    } else if (signal == QMetaMethod::fromSignal(&BenchStation::lineReceived) && !m_forwardsLines) {
+        m_forwardsLines = true;
+        connect(&m_link, &LinkSession::lineReceived, this, &BenchStation::lineReceived);
+    } else if (signal == QMetaMethod::fromSignal(&BenchStation::valueReported) && !m_forwardsValues) {
+        m_forwardsValues = true;
+        connect(&m_link, &LinkSession::valueReported, this, &BenchStation::valueReported);
+    }
+}
+
+// A receive event, with what its lines show written, and logged, at its end.
+void BenchStation::receiveEvent()
+{
+    {
+        const DisplayBatch::Hold hold(m_display);
+        m_link.MSComm1_OnComm();
+    }
+    m_log.flush();
+}
+
+void BenchStation::showStatus(const QString &caption)
+{
+    m_display.setStatus(caption);
+    if (m_forwardsStatus)
+        emit statusChanged(caption);
+}
+
+void BenchStation::showStatusColour(std::uint32_t colour)
+{
+    m_display.setStatusColour(colour);
+    if (m_forwardsColour)
+        emit statusColourChanged(colour);
+}
+
+void BenchStation::startAfterDiscovery()
+{
+    emit deviceCodeChanged(QStringLiteral("Kelvandor: ") + WindowName.toString() + u' ' + m_options.executable.name);
+    m_pwm.startAfterDiscovery();
+    emit deviceFound();
+}
+
+// The port is closed already; with the settings panel open its SAVE-CLOSE
+// restarts the link, as a restart now would reload the panel over the
+// operator's edits.
+void BenchStation::recoverLostDevice(int errorNumber)
+{
+    emit inputLockChanged(false);
+    m_pwm.stopPolling();
+    m_shell.restartUnlessEditing();
+    emit deviceLost(errorNumber);
+}
+
+void BenchStation::recoverFailedSend()
+{
+    m_pwm.stopPolling();
+    emit inputLockChanged(false);
+    m_shell.RestartLink();
+}
+
+// The confirmed exit, and the end of the station: no timer ticks any more,
+// and a handler that was pausing sends nothing more.
+void BenchStation::stopAll()
+{
+    m_sender.shutDown();
+    Timer1.setEnabled(false);
+    TimerCom.setEnabled(false);
+    Timer2.setEnabled(false);
+    StTimer.setEnabled(false);
+}
+
+void BenchStation::start()
+{
+    m_shell.Form_Load();
+}
+
+void BenchStation::pressDuty(int percent)
+{
+    if (percent == 0)
+        m_pwm.cmd0P_Click();
+    else if (percent == 50)
+        m_pwm.cmd50P_Click();
+    else if (percent == 100)
+        m_pwm.cmd100P_Click();
+}
+
+void BenchStation::sendDuty(const QString &typed)
+{
+    m_pwm.cmdSV01_Click(typed);
+}
+
+void BenchStation::pressFrequency(int index)
+{
+    m_pwm.cmdFpwm_Click(index);
+}
+
+void BenchStation::openSettings()
+{
+    m_settings.cmdSet_Click();
+}
+
+void BenchStation::saveSettings(const SettingsKeeper::PanelEntries &entries)
+{
+    m_settings.cmdExit_Click(entries);
+}
+
+void BenchStation::choosePort(const PortEntry &entry)
+{
+    m_settings.choosePort(entry);
+}
+
+bool BenchStation::requestClose()
+{
+    std::int16_t cancel = 0;
+    m_shell.Form_Unload(cancel);
+    return cancel == 0;
+}
+
+void BenchStation::searchNow()
+{
+    m_shell.RestartLink();
+    m_shell.Timer1_Timer();
+}
+
+void BenchStation::readBack()
+{
+    m_pwm.cmdPV01_Click();
+    m_pwm.cmdSV02_Click();
+}
+
+bool BenchStation::startLog(const QString &path)
+{
+    if (!m_log.open(path))
+        return false;
+    m_logLines = connect(&m_link, &LinkSession::lineReceived, &m_log, &LineLog::received);
+    return true;
+}
+
+void BenchStation::stopLog()
+{
+    m_log.close();
+}
+
+void BenchStation::logOpenChanged(bool open)
+{
+    if (!open)
+        disconnect(m_logLines);
+    emit logChanged(open);
+}
