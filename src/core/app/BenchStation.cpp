@@ -76,6 +76,7 @@ void BenchStation::wireReports()
     connect(&m_pwm, &PwmControl::statusChanged, this, &BenchStation::showStatus);
     connect(&m_pwm, &PwmControl::inputLockChanged, this, &BenchStation::inputLockChanged);
     connect(&m_pwm, &PwmControl::controlsEnabled, this, &BenchStation::controlsEnabled);
+    connect(&m_pwm, &PwmControl::readBackDone, this, &BenchStation::readBackDone);
     connect(&m_pwm, &PwmControl::dutyEntryChanged, this, &BenchStation::dutyEntryChanged);
     connect(&m_pwm, &PwmControl::pollFailed, &m_link, &LinkSession::recoverLostDevice);
 }
@@ -214,6 +215,13 @@ void BenchStation::readBack()
 {
     m_pwm.cmdPV01_Click();
     m_pwm.cmdSV02_Click();
+}
+
+void BenchStation::stop()
+{
+    stopAll();
+    if (MSComm1.PortOpen())
+        MSComm1.setPortOpen(false);
 }
 
 bool BenchStation::startLog(const QString &path)

@@ -60,9 +60,12 @@ public:
     bool requestClose();
 
     // What a script does: the link restarted with its first search attempt
-    // at once, and both read-back queries.
+    // at once, both read-back queries, and the end of its run: every timer
+    // stopped, the port closed, and a handler that was pausing sends
+    // nothing more.
     void searchNow();
     void readBack();
+    void stop();
 
     // A record of every line sent and received (see LineLog).
     bool startLog(const QString &path);
@@ -100,6 +103,7 @@ signals:
     void panelClosed();
     void entryRefused(int index); // txtSet1(index)
     void controlsEnabled();
+    void readBackDone();
     void dutyEntryChanged(const QString &text);
     // The window's Enabled state, inverted: locked while a poll is sent.
     void inputLockChanged(bool locked);

@@ -1,9 +1,5 @@
 #include "log/LineLog.h"
 
-#include <QDateTime>
-
-#include <cstdlib>
-
 LineLog::LineLog(QObject *parent)
     : QObject(parent)
 {
@@ -75,25 +71,7 @@ void LineLog::fail(const QString &reason)
 
 void LineLog::append(char direction, QStringView text)
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const qint64 second = now / 1000;
-    if (second != m_second) {
-        // The date, time and offset change at most once a second.
-        const QDateTime local = QDateTime::fromSecsSinceEpoch(second);
-        m_stamp = local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1();
-        const int offset = local.offsetFromUtc() / 60;
-        m_offset = QStringLiteral("%1%2:%3")
-                       .arg(offset < 0 ? u'-' : u'+')
-                       .arg(std::abs(offset) / 60, 2, 10, QChar(u'0'))
-                       .arg(std::abs(offset) % 60, 2, 10, QChar(u'0'))
-                       .toLatin1();
-        m_second = second;
-    }
-    const int ms = int(now % 1000);
-    m_pending.append(m_stamp);
-    const char fraction[] = {'.', char('0' + ms / 100), char('0' + ms / 10 % 10), char('0' + ms % 10)};
-    m_pending.append(fraction, sizeof fraction);
-    m_pending.append(m_offset);
+    m_stamp.append(m_pending);
     const char tag[] = {' ', direction, 'x', ' '};
     m_pending.append(tag, sizeof tag);
     appendEscaped(m_pending, text);

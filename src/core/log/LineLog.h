@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log/LocalStamp.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QObject>
@@ -55,7 +57,5 @@ private:
 
     QFile m_file;
     QByteArray m_pending;
-    qint64 m_second = -1;    // the second m_stamp was made for
-    QByteArray m_stamp;      // "2026-12-07T14:03:21" for that second
-    QByteArray m_offset;     // "+01:00", local time's offset then
+    LocalStamp m_stamp;
 };

@@ -110,6 +110,7 @@ void PwmControl::Timer2_Timer()
         m_sender.PacingDelay();
         cmdSV02_Click();
         m_readBack.setEnabled(false);
+        emit readBackDone();
     }
 }
 

@@ -60,6 +60,8 @@ signals:
     void inputLockChanged(bool locked);
     // The PWM controls become usable (the first read-back step).
     void controlsEnabled();
+    // The read-back has sent its second query.
+    void readBackDone();
     // The duty box is to show this text ("error" for a refused entry).
     void dutyEntryChanged(const QString &text);
     // The poll could not be written: the device has gone.

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "log/LocalStamp.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdio>
+
+// What a run of the command line prints. Data goes to standard output, one
+// record per line, flushed at once so that a pipe sees each as it comes:
+//   read      duty=37.5 and frequency=3 on lines of their own, or
+//             {"duty":37.5,"frequency":3} with --json
+//   monitor   time,line as CSV (the line quoted when it holds a comma or a
+//             quote), or {"time":"...","line":"..."} with --json
+// Progress and errors go to standard error, prefixed with the program's
+// name; --quiet keeps the progress back, never the errors.
+class ScriptOutput : public QObject
+{
+    Q_OBJECT
+
+public:
+    ScriptOutput(bool json, bool quiet, QObject *parent = nullptr);
+
+    void progress(const QString &text);
+    void error(const QString &text);
+    void valuesRead(float duty, float frequencyIndex);
+    void lineMonitored(const QString &line);
+
+private:
+    void print(std::FILE *stream, const QByteArray &bytes);
+
+    bool m_json;
+    bool m_quiet;
+    LocalStamp m_stamp;
+};

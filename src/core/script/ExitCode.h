@@ -1,0 +1,11 @@
+#pragma once
+
+// How a run of the command line ends, as its exit status.
+enum ExitCode : int {
+    Done = 0,
+    UsageError = 2,    // an unknown option or command, a missing or malformed argument
+    ValueRefused = 3,  // a duty or frequency value the bench refuses
+    NoResponse = 4,    // the board did not answer in time
+    PortError = 5,     // the port is missing, busy or not ours, went away, or a send failed
+    Interrupted = 130, // stopped by Ctrl+C or a stop signal before the work was done
+};
