@@ -39,8 +39,7 @@ void pinGlyphRendering()
         <edit name="autohint" mode="assign"><bool>false</bool></edit>
         <edit name="rgba" mode="assign"><const>none</const></edit>
     </match></fontconfig>)";
-    FcConfig *config = FcInitLoadConfigAndFonts();
-    if (!config || !FcConfigParseAndLoadFromMemory(config, rules, FcTrue) || !FcConfigSetCurrent(config))
+    if (!FcInit() || !FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), rules, FcTrue))
         qFatal("cannot set fontconfig's rendering rules");
 }
 Q_CONSTRUCTOR_FUNCTION(pinGlyphRendering)
