@@ -6,7 +6,7 @@
 //    event queue (as the platform queues it) to its command on the wire,
 //    while the device floods the port with replies.
 
-#include "BenchPty.h"
+#include "PtyEndpoint.h"
 #include "ui/FormTavermund.h"
 
 #include <QApplication>
@@ -33,16 +33,44 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// The device's side of the pseudo-terminal, written from threads of its
+// own so that the window's event loop runs undisturbed on the main one.
+struct Device : PtyEndpoint
+{
+    Device()
+    {
+        if (const std::string error = create(); !error.empty())
+            qFatal("%s", error.c_str());
+    }
+    // Every byte, waiting while the terminal's buffer is full.
+    void writeAll(const char *data, size_t size) const
+    {
+        while (size > 0) {
+            const Io io = write(data, size);
+            data += io.bytes;
+            size -= size_t(io.bytes);
+            if (io.hungUp || (io.bytes == 0 && (poll(POLLOUT, nullptr, nullptr) & POLLHUP)))
+                qFatal("the tool closed the port");
+        }
+    }
+    // Drops whatever the tool sent.
+    void drain() const
+    {
+        char buffer[4096];
+        while (read(buffer, sizeof buffer).bytes > 0) {
+        }
+    }
+};
+
 struct Window
 {
     QTemporaryDir dir;
-    BenchPty pty;
+    Device pty;
     std::unique_ptr<FormTavermund> form;
 
     Window()
     {
-        ::symlink(QFile::encodeName(pty.slavePath()).constData(),
-                  QFile::encodeName(dir.filePath("com1")).constData());
+        ::symlink(pty.slavePath().c_str(), QFile::encodeName(dir.filePath("com1")).constData());
         FormOptions options;
         options.executable = {dir.path(), QStringLiteral("Tavermund")};
         options.messageBox = [](const MessageRequest &) { return int(MessageRequest::Yes); };
@@ -132,15 +160,15 @@ void clickUnderFlood(int clicks)
         // The tool's output: each "1SV1=50" is the answer to one click.
         QByteArray seen;
         char buffer[4096];
-        pollfd p{w.pty.master(), POLLIN, 0};
+        const timespec wait{0, 20'000'000};
         while (!done) {
-            if (::poll(&p, 1, 20) <= 0)
+            if (w.pty.poll(POLLIN, &wait, nullptr) <= 0)
                 continue;
-            const ssize_t n = ::read(w.pty.master(), buffer, sizeof buffer);
+            const long n = w.pty.read(buffer, sizeof buffer).bytes;
             if (n <= 0)
                 continue;
             const auto now = Clock::now();
-            seen.append(buffer, n);
+            seen.append(buffer, qsizetype(n));
             for (qsizetype at; (at = seen.indexOf("1SV1=50\r")) >= 0; seen.remove(0, at + 8)) {
                 const std::lock_guard lock(mutex);
                 micros.push_back(std::chrono::duration<double, std::micro>(now - clicked.at(micros.size())).count());

@@ -3,7 +3,9 @@
 #   bin/tavermund                         launcher: runs a copy from ~/Tavermund
 #   share/applications/tavermund.desktop
 #   share/icons/hicolor/32x32/apps/tavermund.png
+#   share/icons/hicolor/scalable/apps/tavermund.svg
 #   share/metainfo/io.github.tavermund.tavermund.metainfo.xml   (AppStream)
+#   share/doc/tavermund/copyright         the licence
 include(GNUInstallDirs)
 
 configure_file(${PROJECT_SOURCE_DIR}/resources/tavermund-launch.in ${CMAKE_BINARY_DIR}/tavermund @ONLY)
@@ -12,6 +14,10 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/tavermund DESTINATION ${CMAKE_INSTALL_BINDI
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tavermund.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tavermund.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/tavermund.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavermund RENAME copyright)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/io.github.tavermund.tavermund.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

@@ -31,19 +31,7 @@ if [ $# -ge 1 ]; then
     esac
 fi
 
-missing=""
-for p in clang-14 libclang-rt-14-dev; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root="sudo"; fi
-    echo "Installing:$missing"
-    $as_root apt-get update -qq
-    # shellcheck disable=SC2086 # one word per package
-    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
-fi
+scripts/deps.sh clang-14 libclang-rt-14-dev
 
 build="$root/build-fuzz"
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DTAVERMUND_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

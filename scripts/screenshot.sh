@@ -13,6 +13,7 @@ work=$(mktemp -d)
 display=:86
 Xvfb $display -screen 0 800x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
+app= sim=
 trap 'kill $app $sim $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
 cp build/bin/Tavermund "$work/"

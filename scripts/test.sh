@@ -11,13 +11,14 @@ quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 jobs=$(nproc)
 
-scripts/deps.sh clang-14 libclang-rt-14-dev
+scripts/deps.sh
 
 echo "== normal build"
 BUILD_DIR=build scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$jobs"
 [ -f build/tests/fault-table.md ] && { echo "== fault suite"; cat build/tests/fault-table.md; }
 [ $quick -eq 1 ] && exit 0
+scripts/deps.sh clang-14 libclang-rt-14-dev
 
 echo "== sanitizer build (ASan + UBSan)"
 BUILD_DIR=build-asan scripts/build.sh -DTAVERMUND_SANITIZE=ON

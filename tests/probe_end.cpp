@@ -1,4 +1,4 @@
-// A tiny program for tst_link_replies: the window answers the failed-send
+// A tiny program for tst_routes: the window answers the failed-send
 // box with No, which must end the process at once - exit code 0, no exit
 // box, and nothing after the send runs.
 

@@ -2,7 +2,7 @@
 // options on real pseudo-terminals, on a compressed clock. Every scenario
 // ends with the window taking input and the settings file as it was unless
 // a save was asked for. The results are printed as a table (and written to
-// fault-table.md in the working folder).
+// fault-table.md beside the test's executable, in the build folder).
 
 #include "EventWait.h"
 #include "SimProcess.h"
@@ -71,7 +71,7 @@ private slots:
     {
         const QString table = "| Scenario | Result | What happened |\n|---|---|---|\n" + m_rows.join('\n') + '\n';
         qInfo().noquote() << "\n" << table;
-        QFile file(QStringLiteral("fault-table.md"));
+        QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/fault-table.md"));
         if (file.open(QIODevice::WriteOnly))
             file.write(table.toUtf8());
     }

@@ -1,7 +1,9 @@
 // The window toolkit services whose rules no other test sees: timers that
-// tick in deadline order, and the message box's buttons and answers.
+// tick in deadline order, the message box's buttons and answers, and the
+// family each classic font face gets from what is installed.
 
 #include "toolkit/WindowTimer.h"
+#include "ui/FontResolver.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -69,6 +71,29 @@ private slots:
         presser.start(50);
         QCOMPARE(MessageBox::exec(nullptr, {QStringLiteral("text"), style, QStringLiteral("title"), {}, 0}), answer);
         QVERIFY(keys.isEmpty());
+    }
+    void fontFamilies_data()
+    {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("msSansSerif");
+        QTest::addColumn<QString>("arial");
+        const QStringList free{"Liberation Sans", "DejaVu Sans"};
+        QTest::newRow("Arial") << free + QStringList{"Arial"} << "Liberation Sans" << "Arial";
+        QTest::newRow("MS Sans Serif") << free + QStringList{"MS Sans Serif"} << "MS Sans Serif" << "Liberation Sans";
+        QTest::newRow("Microsoft Sans Serif") << free + QStringList{"Microsoft Sans Serif"} << "Microsoft Sans Serif"
+                                              << "Liberation Sans";
+        QTest::newRow("only Liberation") << QStringList{"Liberation Sans"} << "Liberation Sans" << "Liberation Sans";
+        QTest::newRow("only DejaVu") << QStringList{"DejaVu Sans"} << "DejaVu Sans" << "DejaVu Sans";
+        QTest::newRow("nothing") << QStringList{} << "sans-serif" << "sans-serif";
+    }
+    void fontFamilies()
+    {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, msSansSerif);
+        QFETCH(QString, arial);
+        FontResolver::setInstalled([installed](const QString &family) { return installed.contains(family); });
+        QCOMPARE(FontResolver::family(FontResolver::Face::MsSansSerif), msSansSerif);
+        QCOMPARE(FontResolver::family(FontResolver::Face::Arial), arial);
     }
 };
 

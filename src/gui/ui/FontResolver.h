@@ -21,7 +21,12 @@ public:
     static QStringList candidates(Face face);
     // The first installed candidate; "sans-serif" when none is installed.
     static QString family(Face face, const HasFamily &hasFamily);
+    // The same, asking `installed` (by default the font database) once per face.
     static QString family(Face face);
+    // Replaces what family(face) and font() take as installed; an empty
+    // function gives the font database back. Tests pin the window's fonts
+    // with it, whatever this machine has.
+    static void setInstalled(HasFamily installed);
 
     static QFont font(Face face, double points, bool bold);
 };
