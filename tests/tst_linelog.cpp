@@ -1,0 +1,118 @@
+// The log of every line: its text, a flood logged whole by the end of its
+// receive events, and a log that cannot be written, reported once while the
+// bench goes on.
+
+#include "StationFixture.h"
+#include "log/LineLog.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class TestLineLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void text_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("plain") << "1SV1=37.5" << QByteArray("1SV1=37.5");
+        QTest::newRow("controls") << QStringLiteral("\r1BS?\t\x01\x7f") << QByteArray("\\r1BS?\\t\\x01\\x7F");
+        QTest::newRow("backslash") << "a\\n" << QByteArray("a\\\\n");
+        // The wire's code page: a C1 control where it has no character.
+        QTest::newRow("cp1252") << QStringLiteral("\u00e9\u20ac\u0081") << QByteArray("\xc3\xa9\xe2\x82\xac\\x81");
+    }
+    void text()
+    {
+        QFETCH(QString, line);
+        QFETCH(QByteArray, logged);
+        QByteArray out;
+        LineLog::appendEscaped(out, line);
+        QCOMPARE(out, logged);
+    }
+
+    void flood()
+    {
+        // A million lines, each in the file by the end of the receive event
+        // that handled it: when the last value is shown, it is logged.
+        StationFixture s;
+        const QString path = s.dir.path() + QStringLiteral("/flood.log");
+        QVERIFY(s.station.startLog(path));
+        constexpr int Lines = 1000000;
+        QByteArray bytes;
+        for (int i = 0; i < Lines; ++i)
+            bytes += "1SV1=" + QByteArray::number(i) + '\r';
+        s.peer.write(bytes);
+        QTRY_VERIFY_WITH_TIMEOUT(s.station.state.replies.reportedValues[1] == float(Lines - 1), 60000);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> logged = file.readAll().split('\n');
+        QCOMPARE(logged.size(), Lines + 1);
+        for (int i = 0; i < Lines; i += 99991)
+            QVERIFY2(logged[i].endsWith(" rx 1SV1=" + QByteArray::number(i)), logged[i].constData());
+        QVERIFY(logged[Lines - 1].endsWith(" rx 1SV1=" + QByteArray::number(Lines - 1)));
+        // Local time to the millisecond, then the direction.
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d rx "))
+                     .match(QString::fromLatin1(logged[0])).hasMatch(), logged[0].constData());
+    }
+
+    void diskFull()
+    {
+        // The disk fills up part-way: told once, with the path and the
+        // reason; the log stops and the bench goes on.
+        StationFixture s;
+        const QString path = s.dir.path() + QStringLiteral("/full.log");
+        QSignalSpy failed(&s.station, &BenchStation::logFailed);
+        QVERIFY(s.station.startLog(path));
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = old;
+        tiny.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        for (int i = 1; i <= 3; ++i) {
+            s.peer.write("1SV1=" + QByteArray::number(i) + QByteArray(60, 'x') + "\r");
+            QTRY_COMPARE(s.station.state.replies.reportedValues[1], float(i));
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed[0][0].toString(), path);
+        QVERIFY(!failed[0][1].toString().isEmpty());
+        QVERIFY(!s.station.log().isOpen());
+    }
+
+    void readOnlyFolder()
+    {
+        // As a user who may not write the folder (root writes anywhere).
+        TempExeDir dir;
+        const QString path = dir.path() + QStringLiteral("/bench.log");
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        const pid_t child = fork();
+        if (child == 0) {
+            const gid_t nogroup = 65534;
+            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            LineLog log;
+            QString told;
+            QObject::connect(&log, &LineLog::failed, [&](const QString &p, const QString &why) { told += p + ": " + why; });
+            _exit(!log.open(path) && told == path + QStringLiteral(": Permission denied") ? 0 : 1);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLineLog)
+#include "tst_linelog.moc"
