@@ -140,11 +140,7 @@ private slots:
         QTest::addColumn<QString>("told"); // on standard error ("PORT": the board's port)
         QTest::newRow("help") << QStringList{"--help"} << false << false << 0 << QString();
         QTest::newRow("unknown option") << QStringList{"--baud-rate", "9600", "find"} << false << false << 2 << "baud-rate";
-        QTest::newRow("no command") << QStringList{} << false << false << 2 << "no command";
-        QTest::newRow("missing value") << QStringList{"duty"} << false << false << 2 << "duty needs a value";
-        QTest::newRow("bad timeout") << QStringList{"--timeout", "soon", "find"} << false << false << 2 << "--timeout";
         QTest::newRow("duty refused") << QStringList{"duty", "25", "duty", "abc"} << false << false << 3 << "duty \"abc\" refused: not a number from 0 to 100";
-        QTest::newRow("freq refused") << QStringList{"freq", "8"} << false << false << 3 << "freq \"8\" refused";
         QTest::newRow("no response") << QStringList{"--timeout", "0.3", "find"} << true << false << 4 << "no response from device \"1\" on PORT within 0.3 s";
         QTest::newRow("no reading") << QStringList{"--timeout", "0.3", "read"} << false << false << 4 << "did not report its duty and frequency";
         QTest::newRow("no such port") << QStringList{"--port", "/nonexistent/ttyUSB0", "find"} << false << false << 5 << "cannot open /nonexistent/ttyUSB0";

@@ -11,6 +11,7 @@
 #include "ui/PortPicker.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QGroupBox>
@@ -243,6 +244,30 @@ private slots:
         QTRY_VERIFY(board.received().contains("\r1BS?\r"));
         board.write("1BSok\r");
         QTRY_COMPARE(fx.status(), QStringLiteral("Found: 1BSok"));
+    }
+    void logSwitch()
+    {
+        // "Start log..." in the settings panel logs every line to the file
+        // chosen, until "Stop log"; a file that cannot be opened is told.
+        WindowFixture fx;
+        QString chosen = fx.dir().path() + QStringLiteral("/bench.log");
+        fx.chooseLogFile = [&chosen] { return chosen; };
+        FormTavermund &f = fx.start();
+        click(f, f.ui.cmdSet);
+        click(f, f.ui.cmdLog);
+        QCOMPARE(f.ui.cmdLog->text(), QStringLiteral("Stop log"));
+        const auto logged = [&chosen](const QByteArray &line) {
+            QFile log(chosen);
+            return log.open(QIODevice::ReadOnly) && log.readAll().contains(line);
+        };
+        QTRY_VERIFY(logged(" tx \\r1BS?\n"));
+        click(f, f.ui.cmdLog);
+        QCOMPARE(f.ui.cmdLog->text(), QStringLiteral("Start log..."));
+        chosen = QStringLiteral("/nonexistent/bench.log");
+        click(f, f.ui.cmdLog);
+        QTRY_COMPARE(fx.asked.size(), 1);
+        QVERIFY2(fx.asked[0].prompt.contains(chosen), qPrintable(fx.asked[0].prompt));
+        QCOMPARE(f.ui.cmdLog->text(), QStringLiteral("Start log..."));
     }
     void realClock()
     {

@@ -20,6 +20,7 @@ FormTavermund &WindowFixture::start()
     options.executable = m_dir.executable();
     options.intervals = intervals;
     options.ports = ports;
+    options.chooseLogFile = chooseLogFile;
     if (!realBoxes) {
         options.messageBox = [this](const MessageRequest &request) {
             asked.append(request);

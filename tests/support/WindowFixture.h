@@ -29,6 +29,7 @@ public:
     Intervals intervals = Intervals{}.compressed(10);
     bool realBoxes = false; // the window's own modal boxes instead of the script
     PortLister ports;       // the window's port list; empty: this machine's
+    std::function<QString()> chooseLogFile; // the log switch's file; empty: a dialog
 
     // Every box the window asked, in order, and the answers to give; when
     // the queue is empty a box is answered Cancel where it has one, and Yes

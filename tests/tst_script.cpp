@@ -1,0 +1,90 @@
+// The command line's words and options, read with the window's rules:
+// what each becomes, and what is refused, with which ending.
+
+#include "TempExeDir.h"
+#include "script/RunOptions.h"
+#include "script/ScriptParser.h"
+
+#include <QTest>
+
+class TestScript : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void words_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<bool>("duration");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("read"); // the steps as kind:value, or the message's start
+        QTest::newRow("buttons and typed") << QStringList{"duty", "100", "duty", "0", "duty", "050", "freq", "7", "find"}
+                                           << false << 0 << "1:100 1:0 2:050 3:7 0:0";
+        QTest::newRow("rounded into range") << QStringList{"duty", "100.5"} << false << 0 << "2:100.5";
+        QTest::newRow("beyond 100") << QStringList{"duty", "101"} << false << 3 << "duty \"101\" refused";
+        QTest::newRow("decimal comma") << QStringList{"duty", "12,5"} << false << 3 << "duty \"12,5\" refused";
+        QTest::newRow("freq 0") << QStringList{"freq", "0"} << false << 3 << "freq \"0\" refused";
+        QTest::newRow("freq 34") << QStringList{"freq", "34"} << false << 3 << "freq \"34\" refused";
+        QTest::newRow("unknown") << QStringList{"poll"} << false << 2 << "unknown command \"poll\"";
+        QTest::newRow("nothing") << QStringList{} << false << 2 << "no command given";
+        QTest::newRow("no value") << QStringList{"find", "duty"} << false << 2 << "duty needs a value";
+        QTest::newRow("monitor, then more") << QStringList{"monitor", "read"} << false << 2 << "monitor runs until Ctrl+C";
+        QTest::newRow("monitor for a while") << QStringList{"monitor", "read"} << true << 0 << "5:0 4:0";
+        QTest::newRow("a duration, no monitor") << QStringList{"read"} << true << 2 << "--duration is for monitor";
+    }
+    void words()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(bool, duration);
+        QFETCH(int, error);
+        QFETCH(QString, read);
+        const ScriptParser::Result r = ScriptParser::parse(words, duration);
+        QCOMPARE(int(r.error), error);
+        QStringList steps;
+        for (const ScriptStep &step : r.script)
+            steps << QStringLiteral("%1:%2").arg(int(step.kind)).arg(step.text.isEmpty() ? QString::number(step.value) : step.text);
+        QVERIFY2((error ? r.message : steps.join(u' ')).startsWith(read), qPrintable(r.message + steps.join(u' ')));
+    }
+
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("given"); // port, settings, baud, id, timeout, poll, duration ("-": not given)
+        QTest::addColumn<QString>("outcome");   // "port device baud id sampleTime timeout-ms", or the error's start
+        QTest::newRow("defaults") << QStringList(7, "-") << "1  9600 1 0 10000";
+        QTest::newRow("COM 12") << QStringList{"12", "-", "19200", "A", "0.25", "5", "-"} << "12  19200 A 4 250";
+        QTest::newRow("a device") << QStringList{"/dev/ttyUSB0", "-", "-", "-", "-", "2", "-"} << "1 /dev/ttyUSB0 9600 1 1 10000";
+        QTest::newRow("the file") << QStringList{"-", "INI", "-", "-", "-", "-", "-"} << "3  19200 B 5 10000";
+        QTest::newRow("no such file") << QStringList{"-", "/nonexistent.ini", "-", "-", "-", "-", "-"} << "there is no settings file";
+        QTest::newRow("COM 0") << QStringList{"0", "-", "-", "-", "-", "-", "-"} << "COM 0 is not a port number";
+        QTest::newRow("COM 300") << QStringList{"300", "-", "-", "-", "-", "-", "-"} << "COM 300 is not a port number";
+        QTest::newRow("baud") << QStringList{"-", "-", "fast", "-", "-", "-", "-"} << "baud rate \"fast\" refused";
+        QTest::newRow("id with CR") << QStringList{"-", "-", "-", "1\r", "-", "-", "-"} << "the device ID may not";
+        QTest::newRow("poll 1") << QStringList{"-", "-", "-", "-", "-", "1", "-"} << "--poll \"1\" refused";
+        QTest::newRow("timeout 0") << QStringList{"-", "-", "-", "-", "0", "-", "-"} << "--timeout \"0\" refused";
+        QTest::newRow("duration") << QStringList{"-", "-", "-", "-", "-", "-", "x"} << "--duration \"x\" refused";
+    }
+    void options()
+    {
+        QFETCH(QStringList, given);
+        QFETCH(QString, outcome);
+        TempExeDir dir;
+        dir.writeIni("3,\"19200\",\"B\",5,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        std::array<std::optional<QString>, 7> g;
+        for (int i = 0; i < 7; ++i) {
+            if (given[i] != u"-")
+                g[i] = given[i] == u"INI" ? dir.iniPath() : given[i];
+        }
+        const RunOptions::Resolved r = RunOptions::resolve({g[0], g[1], g[2], g[3], g[4], g[5], g[6]}, dir.executable());
+        if (!r.error.isEmpty()) {
+            QVERIFY2(r.error.startsWith(outcome), qPrintable(r.error));
+            return;
+        }
+        const SettingsValues &v = *r.station.settings;
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(v.commPort).arg(r.station.devicePath, v.baudRate, v.deviceId)
+                     .arg(v.sampleTime).arg(r.timeout.count()), outcome);
+        QCOMPARE(r.station.linkDirectory, given[1] == u"INI" ? dir.path() : QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScript)
+#include "tst_script.moc"
