@@ -87,10 +87,11 @@ bool SettingsKeeper::SaveSettings(const PanelEntries &entries)
 
     const QString problem = SettingsFile::write(m_settingsPath, v);
     if (!problem.isEmpty()) {
+        const QString linkNote = linked ? unlinkChosenPort(*commPort, *linked) : QString();
         m_ask({QStringLiteral("The settings could not be saved to\n%1\n(%2).\n\n"
                               "The file was left as it was, and your entries are still in the panel.")
                        .arg(m_settingsPath, problem)
-                   + (linked ? unlinkChosenPort(*commPort, *linked) : QString()),
+                   + linkNote,
                MessageRequest::OkOnly | MessageRequest::Critical, QStringLiteral("Settings not saved"), {}, 0});
         return false;
     }
