@@ -85,12 +85,14 @@ bool SettingsKeeper::SaveSettings(const PanelEntries &entries)
     v.ucAppName = entries.set1[5];
     v.tempNames = entries.tempNames;
 
-    const QString problem = SettingsFile::write(m_settingsPath, v);
-    if (!problem.isEmpty()) {
+    const SettingsFile::Written written = SettingsFile::write(m_settingsPath, v);
+    if (!written.problem.isEmpty()) {
         const QString linkNote = linked ? unlinkChosenPort(*commPort, *linked) : QString();
         m_ask({QStringLiteral("The settings could not be saved to\n%1\n(%2).\n\n"
-                              "The file was left as it was, and your entries are still in the panel.")
-                       .arg(m_settingsPath, problem)
+                              "%3, and your entries are still in the panel.")
+                       .arg(m_settingsPath, written.problem,
+                            written.damaged ? QStringLiteral("The file could not be put back as it was either")
+                                            : QStringLiteral("The file was left as it was"))
                    + linkNote,
                MessageRequest::OkOnly | MessageRequest::Critical, QStringLiteral("Settings not saved"), {}, 0});
         return false;
