@@ -1,13 +1,18 @@
 // The window toolkit services whose rules no other test sees: timers that
-// tick in deadline order, and the message box's buttons and answers.
+// tick in deadline order, the message box's buttons and answers, and the
+// signals that ask the program to end, caught.
 
+#include "toolkit/TerminationSignals.h"
 #include "toolkit/WindowTimer.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -69,6 +74,23 @@ private slots:
         presser.start(50);
         QCOMPARE(MessageBox::exec(nullptr, {QStringLiteral("text"), style, QStringLiteral("title"), {}, 0}), answer);
         QVERIFY(keys.isEmpty());
+    }
+    void terminationSignalsAreCaught_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void terminationSignalsAreCaught()
+    {
+        // Uncaught, any of them ends this test process.
+        QFETCH(int, number);
+        TerminationSignals caught;
+        QSignalSpy received(&caught, &TerminationSignals::received);
+        QCOMPARE(std::raise(number), 0);
+        QVERIFY(received.wait());
+        QCOMPARE(received, QList<QList<QVariant>>{{number}});
     }
 };
 
