@@ -112,7 +112,7 @@ private slots:
         QFETCH(QString, meanwhile);
         QFETCH(QString, text);
         WindowFixture fx;
-        fx.realBoxes = true;
+        fx.realBoxes = meanwhile == "box";
         FormTavermund &f = fx.start();
         f.ui.frmTemp[1]->setEnabled(true);
         f.activateWindow();
