@@ -16,9 +16,11 @@
 #include <QSerialPort>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -163,14 +165,17 @@ private slots:
     void readOnlySettingsFolder_data()
     {
         QTest::addColumn<bool>("fileWritable");
-        QTest::newRow("file writable") << true;
-        QTest::newRow("file read-only") << false;
+        QTest::addColumn<bool>("diskFull"); // once the old file's size is written
+        QTest::newRow("file writable") << true << false;
+        QTest::newRow("file read-only") << false << false;
+        QTest::newRow("file writable, disk full") << true << true;
     }
     void readOnlySettingsFolder()
     {
         // A folder the operator may not write to, as on a shared bench PC. The
         // save runs in a child as an unprivileged user: root writes anywhere.
         QFETCH(bool, fileWritable);
+        QFETCH(bool, diskFull);
         TempExeDir dir;
         const QByteArray old("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
         dir.writeIni(old);
@@ -181,17 +186,20 @@ private slots:
         if (!fileWritable)
             QFile::setPermissions(dir.iniPath(), readOnly);
         QProcess probe;
-        probe.setChildProcessModifier([] {
+        probe.setChildProcessModifier([diskFull, size = rlim_t(old.size())] {
             const gid_t nogroup = 65534;
             if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
                 _exit(99);
+            const rlimit full{size, size};
+            if (diskFull && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &full) != 0))
+                _exit(98);
         });
         probe.start(QStringLiteral(TAVERMUND_PROBE_SAVE), {dir.path()});
         QVERIFY(probe.waitForFinished(30000));
         const QByteArray out = probe.readAllStandardOutput();
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(probe.exitCode(), 0);
-        if (fileWritable) {
+        if (fileWritable && !diskFull) {
             // Overwritten in place, and read back by the link restart.
             QVERIFY2(out.contains("panel closed") && out.contains("label changed"), out.constData());
             QCOMPARE(dir.readIni(), QByteArray(old).replace("\"a\"", "\"changed\""));

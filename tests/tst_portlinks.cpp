@@ -47,14 +47,17 @@ private slots:
     void linkedDevicesAreListedOnce()
     {
         // No serial port to the system, a pty linked as com2 and com5 is one
-        // entry; a dangling link is none.
-        PtyPeer board;
+        // entry; a dangling link is none, and so is a link that no COM number
+        // reaches.
+        PtyPeer board, unreachable;
         TempExeDir dir;
         QVERIFY(board.linkAs(dir.linkPath(2)) && board.linkAs(dir.linkPath(5)));
         QVERIFY(QFile::link("/nonexistent", dir.linkPath(3)));
+        for (const char *name : {"com0", "com007", "com256"})
+            QVERIFY(unreachable.linkAs(dir.path() + '/' + name));
         QStringList found;
         for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
-            if (e.systemPath == board.slavePath() || e.systemPath.startsWith(dir.path()))
+            if (e.systemPath == board.slavePath() || e.systemPath == unreachable.slavePath() || e.systemPath.startsWith(dir.path()))
                 found << PortCatalog::entryText(e);
         QCOMPARE(found, QStringList(QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
                                         .arg(board.slavePath().mid(5), board.slavePath())));

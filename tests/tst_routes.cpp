@@ -339,6 +339,26 @@ private slots:
         QVERIFY2(!out.contains("asked 35"), "no exit box");
         QVERIFY2(!out.contains("returned"), "nothing runs after No");
     }
+    void sigtermClosesThePort()
+    {
+        // The desktop session ends: the real program, its port open, ends
+        // normally on SIGTERM, and the port's lock file goes with it.
+        TempExeDir dir;
+        PtyPeer peer;
+        const QString exe = dir.path() + QStringLiteral("/Tavermund");
+        QVERIFY(peer.linkAs(dir.linkPath(1)) && QFile::copy(QStringLiteral(TAVERMUND_EXE), exe));
+        const QString lock = "/run/lock/LCK.." + peer.slavePath().mid(5).replace('/', '_');
+        const auto noStaleLock = qScopeGuard([&] { QFile::remove(lock); });
+        QProcess tool;
+        tool.start(exe, {});
+        QTRY_VERIFY_WITH_TIMEOUT(peer.received().contains("\r1BS?\r"), 10000); // 2.5 s after the start
+        QVERIFY(QFile::exists(lock));
+        tool.terminate();
+        QVERIFY(tool.waitForFinished(5000));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY(!QFile::exists(lock));
+    }
     void exitDuringAPauseSendsNothingMore()
     {
         // The operator closes the window while "50%" waits between its two

@@ -4,6 +4,7 @@
 #include "StationFixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <csignal>
@@ -81,10 +82,13 @@ private slots:
     {
         QTest::addColumn<QString>("com");
         QTest::addColumn<bool>("diskFull");
-        QTest::newRow("COM empty") << "" << false;
-        QTest::newRow("COM letters") << "two" << false;
-        QTest::newRow("COM beyond 16 bits") << "40000" << false;
-        QTest::newRow("disk full") << "2" << true;
+        QTest::addColumn<QString>("link"); // com2 before; empty: no port chosen
+        QTest::newRow("COM empty") << "" << false << "";
+        QTest::newRow("COM letters") << "two" << false << "";
+        QTest::newRow("COM beyond 16 bits") << "40000" << false << "";
+        QTest::newRow("disk full") << "2" << true << "";
+        QTest::newRow("disk full, port chosen for a new com2") << "2" << true << "none";
+        QTest::newRow("disk full, port chosen over com2") << "2" << true << "/dev/null";
     }
     void saveRefused()
     {
@@ -92,10 +96,14 @@ private slots:
         // keeps the panel with the entries.
         QFETCH(QString, com);
         QFETCH(bool, diskFull);
+        QFETCH(QString, link);
         StationFixture s(false);
         s.dir.writeIni(Defaults);
         s.station.settings().LoadSettings();
         s.station.settings().cmdSet_Click();
+        QVERIFY(!link.startsWith('/') || QFile::link(link, s.dir.linkPath(2)));
+        if (!link.isEmpty())
+            s.station.settings().choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -106,12 +114,15 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QCOMPARE(s.asked.size(), 1);
-        const QString told = diskFull ? s.dir.iniPath() : QStringLiteral("COM entry \"%1\"").arg(com);
+        QCOMPARE(QFileInfo(s.dir.linkPath(2)).symLinkTarget(), link.startsWith('/') ? link : QString());
+        const QString told = !diskFull ? QStringLiteral("COM entry \"%1\"").arg(com)
+            : link.isEmpty()           ? s.dir.iniPath()
+                                       : s.dir.linkPath(2) + "\nis as it was";
         QVERIFY2(s.asked[0].prompt.contains(told), qPrintable(s.asked[0].prompt));
         QCOMPARE(s.log, (QStringList{"loaded", "panel open"} + (diskFull ? QStringList() : QStringList{"refused 1"})));
         QVERIFY(s.station.settings().isPanelOpen());
         QCOMPARE(s.dir.readIni(), Defaults);
-        QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left
+        QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2 + link.startsWith('/')); // no temporary file left
         QCOMPARE(s.station.state.settings.tempNames[1], QStringLiteral("PWM(%):"));
     }
 

@@ -1,15 +1,20 @@
 // The window toolkit services whose rules no other test sees: timers that
 // tick in deadline order, the message box's buttons and answers, and the
-// family each classic font face gets from what is installed.
+// family each classic font face gets from what is installed, and the
+// signals that ask the program to end, caught.
 
+#include "toolkit/TerminationSignals.h"
 #include "toolkit/WindowTimer.h"
 #include "ui/FontResolver.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -94,6 +99,23 @@ private slots:
         FontResolver::setInstalled([installed](const QString &family) { return installed.contains(family); });
         QCOMPARE(FontResolver::family(FontResolver::Face::MsSansSerif), msSansSerif);
         QCOMPARE(FontResolver::family(FontResolver::Face::Arial), arial);
+    }
+    void terminationSignalsAreCaught_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void terminationSignalsAreCaught()
+    {
+        // Uncaught, any of them ends this test process.
+        QFETCH(int, number);
+        TerminationSignals caught;
+        QSignalSpy received(&caught, &TerminationSignals::received);
+        QCOMPARE(std::raise(number), 0);
+        QVERIFY(received.wait());
+        QCOMPARE(received, QList<QList<QVariant>>{{number}});
     }
 };
 

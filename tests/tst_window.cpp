@@ -11,10 +11,13 @@
 #include "ui/FontResolver.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -144,6 +147,88 @@ private slots:
         QCOMPARE(order, (QStringList{"cmdHelp", "cmd0P", "cmd100P", "txtSV01", "cmdSV01", "cmdFpwm1", "cmdFpwm2",
                                      "cmdFpwm3", "cmdFpwm4", "cmdFpwm5", "cmdFpwm6", "cmdFpwm7", "cmd50P", "cmdSet",
                                      "cmdHelp"}));
+    }
+    void inputDuringTheLock_data()
+    {
+        // A poll locks the window while the duty box holds "10", the cursor at
+        // its end, and meanwhile the operator...; the box once the lock is over.
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("types a, composes e-acute, types b") << "compose" << "10a\u00e9b";
+        QTest::newRow("drops 77 dragged in before, types 5") << "drop" << "105";
+        QTest::newRow("pastes from a menu opened before") << "paste" << "10";
+        // Held keys are dropped once the window is no longer the active one,
+        // even if it is again when the lock ends; no button stays pressed.
+        QTest::newRow("types 5, goes to another window") << "leave" << "10";
+        QTest::newRow("presses Space on 0%, lets go in another window") << "space" << "10";
+        QTest::newRow("types 5, answers a modal box") << "box" << "10";
+    }
+    void inputDuringTheLock()
+    {
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, text);
+        WindowFixture fx;
+        fx.realBoxes = meanwhile == "box";
+        FormTavermund &f = fx.start();
+        f.ui.frmTemp[1]->setEnabled(true);
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QLineEdit *box = f.ui.txtSV01;
+        box->setFocus();
+        QWindow *keyboard = f.windowHandle();
+        const QPoint middle = box->mapTo(&f, box->rect().center());
+        QMimeData dragged;
+        dragged.setText(QStringLiteral("77"));
+        QDragEnterEvent enter(middle + QPoint(box->width() / 2 - 2, 0), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QDragMoveEvent move(middle, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        if (meanwhile == "drop")
+            QCoreApplication::sendEvent(keyboard, &enter);
+        QGuiApplication::clipboard()->setText(QStringLiteral("77"));
+        QPointer<QMenu> menu;
+        if (meanwhile == "paste") {
+            QTest::mouseClick(keyboard, Qt::RightButton, {}, middle);
+            QVERIFY(menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        }
+
+        QWidget other;
+        f.setInputLocked(true);
+        if (meanwhile == "compose") {
+            QTest::keyClick(keyboard, Qt::Key_A);
+            QInputMethodEvent composed;
+            composed.setCommitString(QStringLiteral("\u00e9"));
+            QCoreApplication::sendEvent(QGuiApplication::focusObject(), &composed);
+            QTest::keyClick(keyboard, Qt::Key_B);
+        } else if (meanwhile == "drop") {
+            QCoreApplication::sendEvent(keyboard, &move);
+            QCoreApplication::sendEvent(keyboard, &drop);
+            QTest::keyClick(keyboard, Qt::Key_5);
+        } else if (meanwhile == "paste" && menu && menu->isVisible()) {
+            const QList<QAction *> actions = menu->actions();
+            for (QAction *paste : actions) {
+                if (paste->text().contains("Paste"))
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(paste).center());
+            }
+        } else if (meanwhile == "leave" || meanwhile == "space") {
+            const Qt::Key key = meanwhile == "space" ? Qt::Key_Space : Qt::Key_5;
+            if (key == Qt::Key_Space)
+                f.ui.cmd0P->setFocus();
+            QTest::keyPress(keyboard, key);
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            QTest::keyRelease(other.windowHandle(), key);
+        } else if (meanwhile == "box") {
+            QTest::keyClick(keyboard, Qt::Key_5);
+            QTimer::singleShot(0, &f, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+            QVERIFY(!f.close()); // the exit box, answered Cancel
+        }
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.setInputLocked(false);
+        QCoreApplication::processEvents(); // the held input, if any
+        QCOMPARE(box->text(), text);
+        QVERIFY(!f.ui.cmd0P->isDown());
     }
     void icon()
     {

@@ -48,6 +48,11 @@ void AppShell::Form_Unload(std::int16_t &cancel)
         cancel = 1; // No and Cancel alike keep the window open
         return;
     }
+    endWithoutAsking();
+}
+
+void AppShell::endWithoutAsking()
+{
     if (m_comm.PortOpen())
         m_comm.setPortOpen(false);
     emit exitConfirmed();

@@ -28,6 +28,9 @@ public:
     void Timer1_Timer();
     // `cancel` is 0 on entry; 1 keeps the window open.
     void Form_Unload(std::int16_t &cancel);
+    // What a Yes on the exit box does, without asking (the program is told
+    // to end from outside: a desktop session ending, Ctrl+C).
+    void endWithoutAsking();
 
     // After the device was lost. With the settings panel open, its
     // SAVE-CLOSE restarts the link; a restart now would reload the panel

@@ -205,6 +205,11 @@ bool BenchStation::requestClose()
     return cancel == 0;
 }
 
+void BenchStation::endWithoutAsking()
+{
+    m_shell.endWithoutAsking();
+}
+
 void BenchStation::searchNow()
 {
     m_shell.RestartLink();

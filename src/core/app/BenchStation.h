@@ -58,6 +58,9 @@ public:
     void choosePort(const PortEntry &entry);
     // The window's close box: asks, and false keeps the window open.
     bool requestClose();
+    // Told to end from outside (the desktop session ends, Ctrl+C): what a
+    // Yes on the exit box does, without asking.
+    void endWithoutAsking();
 
     // What a script does: the link restarted with its first search attempt
     // at once, both read-back queries, and the end of its run: every timer

@@ -22,6 +22,15 @@ PortEntry entryFor(const QString &devicePath, const PortCatalog::Folders &folder
     return e;
 }
 
+// COM n looks up com<n> for n from 1 to 255, written without leading
+// zeros: only those links name a port.
+bool isPortLink(const QString &name)
+{
+    static const QRegularExpression linkName(QStringLiteral("^com([1-9][0-9]{0,2})$"));
+    const QRegularExpressionMatch match = linkName.match(name);
+    return match.hasMatch() && match.captured(1).toInt() <= 255;
+}
+
 bool isCharacterDevice(const QString &path)
 {
     struct stat st{};
@@ -44,11 +53,10 @@ QList<PortEntry> PortCatalog::available(const QString &linkDirectory, const Fold
         list.append(e);
     }
 
-    static const QRegularExpression linkName(QStringLiteral("^com[0-9]+$"));
     const QFileInfoList links = QDir(linkDirectory).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &link : links) {
         const QString device = link.canonicalFilePath();
-        if (!link.isSymLink() || !linkName.match(link.fileName()).hasMatch() || device.isEmpty()
+        if (!link.isSymLink() || !isPortLink(link.fileName()) || device.isEmpty()
             || seen.contains(device) || !isCharacterDevice(device))
             continue;
         PortEntry e = entryFor(device, folders);

@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -14,6 +16,22 @@ namespace {
 QString systemReason(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A link to `target` under a name of its own first, then renamed over
+// `linkPath`. Returns 0, or the error number.
+int placeLink(const QString &linkPath, const QByteArray &target)
+{
+    const QFileInfo link(linkPath);
+    const QByteArray wanted = QFile::encodeName(linkPath);
+    const QByteArray fresh = QFile::encodeName(
+        link.dir().filePath(QStringLiteral(".%1.%2.new").arg(link.fileName()).arg(::getpid())));
+    ::unlink(fresh.constData());
+    if (::symlink(target.constData(), fresh.constData()) == 0 && std::rename(fresh.constData(), wanted.constData()) == 0)
+        return 0;
+    const int error = errno;
+    ::unlink(fresh.constData());
+    return error;
 }
 
 } // namespace
@@ -34,17 +52,22 @@ PortLinker::Result PortLinker::link(const QString &directory, int portNumber, co
         return r;
     }
 
-    // A link under a name of its own first, then renamed over the old one.
-    const QByteArray wanted = QFile::encodeName(r.linkPath);
-    const QByteArray fresh = QFile::encodeName(
-        QDir(directory).filePath(QStringLiteral(".com%1.%2.new").arg(portNumber).arg(::getpid())));
-    ::unlink(fresh.constData());
-    if (::symlink(QFile::encodeName(target).constData(), fresh.constData()) != 0
-        || std::rename(fresh.constData(), wanted.constData()) != 0) {
-        const int error = errno;
-        ::unlink(fresh.constData());
+    r.replaced = existing.isSymLink();
+    if (r.replaced) {
+        QByteArray old(PATH_MAX, Qt::Uninitialized);
+        const ssize_t size = ::readlink(QFile::encodeName(r.linkPath).constData(), old.data(), old.size());
+        r.previousTarget = old.left(std::max<ssize_t>(size, 0));
+    }
+    if (const int error = placeLink(r.linkPath, QFile::encodeName(target))) {
         r.outcome = Outcome::Failed;
         r.reason = systemReason(error);
     }
     return r;
+}
+
+QString PortLinker::undo(const Result &linked)
+{
+    const int error = linked.replaced ? placeLink(linked.linkPath, linked.previousTarget)
+                                      : (::unlink(QFile::encodeName(linked.linkPath).constData()) == 0 ? 0 : errno);
+    return error ? systemReason(error) : QString();
 }

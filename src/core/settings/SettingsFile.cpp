@@ -61,6 +61,39 @@ QString decodeText(const QByteArray &bytes)
     return Cp1252Codec::decode(bytes);
 }
 
+// Writes all of `bytes`, unbuffered, so that every short write shows here.
+// Returns an empty string, else the reason.
+QString writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            return n < 0 ? file.errorString() : QStringLiteral("the disk is full");
+        written += n;
+    }
+    return QString();
+}
+
+// The file is overwritten where it stands, not cut short first, so that
+// when the write fails (a full disk) the old bytes it reached, kept in
+// memory, can be written back over the space they had.
+SettingsFile::Written writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return {file.errorString()};
+    const QByteArray old = file.readAll();
+    QString problem = file.seek(0) ? writeAll(file, bytes) : file.errorString();
+    if (problem.isEmpty() && !file.resize(bytes.size()))
+        problem = file.errorString();
+    if (problem.isEmpty())
+        return {};
+    const qint64 reached = file.pos();
+    const bool putBack = file.seek(0) && writeAll(file, old.left(reached)).isEmpty() && file.resize(old.size());
+    return {problem, !putBack};
+}
+
 } // namespace
 
 QString SettingsFile::pathFor(const QString &directory, const QString &executableName)
@@ -124,33 +157,30 @@ QByteArray SettingsFile::serialize(const SettingsValues &v)
     return out;
 }
 
-QString SettingsFile::write(const QString &path, const SettingsValues &values)
+SettingsFile::Written SettingsFile::write(const QString &path, const SettingsValues &values)
 {
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isWritable())
-        return QStringLiteral("the file is read-only");
+        return {QStringLiteral("the file is read-only")};
+
+    // Where the folder refuses the temporary file (a shared bench PC, a
+    // folder prepared by an administrator) but the file itself may be
+    // written, it is overwritten in place.
+    const QByteArray bytes = serialize(values);
+    if (existing.exists() && existing.isReadable() && !QFileInfo(existing.absolutePath()).isWritable())
+        return writeInPlace(path, bytes);
 
     // Unbuffered, so that every short write shows here: a buffered QSaveFile
     // can flush a truncated file on a full disk and still commit it.
     QSaveFile file(path);
-    // Where the folder refuses the temporary file (a shared bench PC, a
-    // folder prepared by an administrator) but the file itself may be
-    // written, it is overwritten in place.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    const QByteArray bytes = serialize(values);
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-        if (n <= 0) {
-            const QString reason = n < 0 ? file.errorString() : QStringLiteral("the disk is full");
-            file.cancelWriting();
-            return reason;
-        }
-        written += n;
+        return {file.errorString()};
+    if (const QString reason = writeAll(file, bytes); !reason.isEmpty()) {
+        file.cancelWriting();
+        return {reason};
     }
     if (!file.commit())
-        return file.errorString();
-    return QString();
+        return {file.errorString()};
+    return {};
 }

@@ -37,9 +37,14 @@ public:
 
     static QByteArray serialize(const SettingsValues &values);
 
+    struct Written
+    {
+        QString problem;      // empty on success, else the reason
+        bool damaged = false; // failed, and the old file could not be put back
+    };
     // Replaces the file atomically: on any failure the old file is left as
     // it was. In a folder that only lets the file itself be written, the
-    // file is overwritten in place. Returns an empty string on success,
-    // else the reason.
-    static QString write(const QString &path, const SettingsValues &values);
+    // file is overwritten in place, and should that fail (a full disk), its
+    // old bytes, kept in memory, are written back.
+    static Written write(const QString &path, const SettingsValues &values);
 };

@@ -3,7 +3,6 @@
 #include "serial/CommError.h"
 #include "serial/LineSettings.h"
 #include "serial/PortCatalog.h"
-#include "serial/PortLinker.h"
 #include "serial/SerialComponent.h"
 #include "settings/SettingsFile.h"
 #include "text/WholeNumber.h"
@@ -71,8 +70,12 @@ bool SettingsKeeper::SaveSettings(const PanelEntries &entries)
         return false;
     }
 
-    if (m_chosenPort && !linkChosenPort(*commPort))
-        return false;
+    std::optional<PortLinker::Result> linked;
+    if (m_chosenPort) {
+        linked = linkChosenPort(*commPort);
+        if (!linked)
+            return false;
+    }
 
     SettingsValues v;
     v.commPort = *commPort;
@@ -82,11 +85,15 @@ bool SettingsKeeper::SaveSettings(const PanelEntries &entries)
     v.ucAppName = entries.set1[5];
     v.tempNames = entries.tempNames;
 
-    const QString problem = SettingsFile::write(m_settingsPath, v);
-    if (!problem.isEmpty()) {
+    const SettingsFile::Written written = SettingsFile::write(m_settingsPath, v);
+    if (!written.problem.isEmpty()) {
+        const QString linkNote = linked ? unlinkChosenPort(*commPort, *linked) : QString();
         m_ask({QStringLiteral("The settings could not be saved to\n%1\n(%2).\n\n"
-                              "The file was left as it was, and your entries are still in the panel.")
-                   .arg(m_settingsPath, problem),
+                              "%3, and your entries are still in the panel.")
+                       .arg(m_settingsPath, written.problem,
+                            written.damaged ? QStringLiteral("The file could not be put back as it was either")
+                                            : QStringLiteral("The file was left as it was"))
+                   + linkNote,
                MessageRequest::OkOnly | MessageRequest::Critical, QStringLiteral("Settings not saved"), {}, 0});
         return false;
     }
@@ -132,18 +139,32 @@ void SettingsKeeper::forgetChosenPort()
 }
 
 // Before the file is written, so that the restart after the save opens the
-// device just linked.
-bool SettingsKeeper::linkChosenPort(int portNumber)
+// device just linked; the file write that fails after it undoes it.
+std::optional<PortLinker::Result> SettingsKeeper::linkChosenPort(int portNumber)
 {
     const PortLinker::Result r = PortLinker::link(m_executable.directory, portNumber, m_chosenPort->stableName);
     if (r.outcome == PortLinker::Outcome::Linked)
-        return true;
+        return r;
     const QString what = r.outcome == PortLinker::Outcome::Refused
         ? QStringLiteral("COM %1 was not linked to\n%2:\n%3.").arg(portNumber).arg(m_chosenPort->stableName, r.reason)
         : QStringLiteral("The link\n%1\nto %2 could not be made (%3).").arg(r.linkPath, m_chosenPort->stableName, r.reason);
     m_ask({what + QStringLiteral("\n\nThe settings were not saved, and your entries are still in the panel."),
            MessageRequest::OkOnly | MessageRequest::Critical, QStringLiteral("Settings not saved"), {}, 0});
-    return false;
+    return std::nullopt;
+}
+
+// The settings file could not be written: the link made for it goes too.
+// Returns what the operator is told about the link.
+QString SettingsKeeper::unlinkChosenPort(int portNumber, const PortLinker::Result &linked)
+{
+    const QString problem = PortLinker::undo(linked);
+    if (problem.isEmpty())
+        return QStringLiteral("\n\nCOM %1 was not linked to\n%2\neither: the link\n%3\nis as it was.")
+            .arg(portNumber)
+            .arg(m_chosenPort->stableName, linked.linkPath);
+    return QStringLiteral("\n\nBut COM %1 stays linked to\n%2:\nthe old link\n%3\ncould not be put back (%4).")
+        .arg(portNumber)
+        .arg(m_chosenPort->stableName, linked.linkPath, problem);
 }
 
 void SettingsKeeper::cmdSet_Click()

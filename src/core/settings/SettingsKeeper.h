@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/PortEntry.h"
+#include "serial/PortLinker.h"
 #include "settings/SettingsValues.h"
 #include "toolkit/Executable.h"
 #include "toolkit/MessageRequest.h"
@@ -40,8 +41,9 @@ public:
     void LoadSettings();
     // Closes the port, links the chosen device as com<n> for the COM entry,
     // writes the entries and asks for a link restart. Returns false, with
-    // the file and the settings untouched, when an entry cannot be
-    // converted, the link cannot be made or the file cannot be written.
+    // the file, the link and the settings untouched, when an entry cannot
+    // be converted, the link cannot be made or the file cannot be written
+    // (the link made for it is then put back as it was).
     bool SaveSettings(const PanelEntries &entries);
 
     // The operator picked a device from the port list. Like every entry of
@@ -69,7 +71,8 @@ signals:
 private:
     void apply();
     void refuseEntry(int index, const QString &what, const QString &text);
-    bool linkChosenPort(int portNumber);
+    std::optional<PortLinker::Result> linkChosenPort(int portNumber);
+    QString unlinkChosenPort(int portNumber, const PortLinker::Result &linked);
     void forgetChosenPort();
 
     SerialComponent &m_comm;

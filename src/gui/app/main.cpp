@@ -1,3 +1,4 @@
+#include "toolkit/TerminationSignals.h"
 #include "ui/FormTavermund.h"
 
 #include <QApplication>
@@ -23,7 +24,15 @@ int main(int argc, char *argv[])
     parser.addOption(log);
     parser.process(app);
 
+    // Told to end from outside: the port is closed and the program ends as
+    // a Yes on the exit box would, without asking. exit() rather than
+    // quit(), which would ask the window whether it may close.
+    TerminationSignals termination;
     FormTavermund window;
+    QObject::connect(&termination, &TerminationSignals::received, &window, [&window] {
+        window.station().endWithoutAsking();
+        QCoreApplication::exit(0);
+    });
     window.Form_Load();
     if (parser.isSet(log))
         window.station().startLog(parser.value(log));

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDropEvent>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -14,8 +15,7 @@ InputLock::InputLock(QWidget *window)
 
 InputLock::~InputLock()
 {
-    if (m_locked)
-        qApp->removeEventFilter(this);
+    watch(false);
 }
 
 void InputLock::setLocked(bool locked)
@@ -31,13 +31,38 @@ void InputLock::setLocked(bool locked)
             if (button->isDown())
                 button->setDown(false);
         }
-        qApp->installEventFilter(this);
+        closePopups();
+        watch(true);
         return;
     }
-    qApp->removeEventFilter(this);
     // Queued, so that the keys arrive after the handler that lifted the
-    // lock has finished, as if they had just been typed.
+    // lock has finished, as if they had just been typed. The filter stays
+    // until then, to see the window lose the activation.
     QMetaObject::invokeMethod(this, &InputLock::releaseHeldKeys, Qt::QueuedConnection);
+}
+
+void InputLock::watch(bool on)
+{
+    if (on == m_watching)
+        return;
+    m_watching = on;
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+// A popup's parent chain leads to the window it belongs to, across the
+// popup's own window.
+void InputLock::closePopups()
+{
+    while (QWidget *popup = QApplication::activePopupWidget()) {
+        QWidget *owner = popup->parentWidget();
+        while (owner && owner != m_window)
+            owner = owner->parentWidget();
+        if (!owner || !popup->close())
+            return;
+    }
 }
 
 bool InputLock::isOurs(QObject *watched) const
@@ -49,6 +74,9 @@ bool InputLock::isOurs(QObject *watched) const
 
 bool InputLock::eventFilter(QObject *watched, QEvent *event)
 {
+    // Held input is dropped when the window stops being the active one.
+    if (watched == m_window && event->type() == QEvent::WindowDeactivate)
+        m_held.clear();
     if (!m_locked || !isOurs(watched))
         return false;
     switch (event->type()) {
@@ -62,9 +90,19 @@ bool InputLock::eventFilter(QObject *watched, QEvent *event)
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
         return true;
+    case QEvent::Drop: {
+        // Refused: the control that showed where the drop would go is told
+        // that the drag has left, as if the drop had been outside.
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(watched, &leave);
+        return true;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+    case QEvent::InputMethod:
         m_held.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
         return true;
     default:
@@ -87,4 +125,6 @@ void InputLock::releaseHeldKeys()
         if (target)
             QCoreApplication::sendEvent(target, key.event.get());
     }
+    if (!m_locked)
+        watch(false);
 }
