@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
 #include <grp.h>
 #include <unistd.h>
 
@@ -169,6 +170,31 @@ private slots:
             QCOMPARE(board.peer.received(), QByteArray()); // nothing is sent
     }
 
+    void interrupted_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        // Ctrl+C is how a monitor without a duration ends.
+        QTest::newRow("monitor") << QStringList{"monitor"} << 0;
+        QTest::newRow("find") << QStringList{"--timeout", "60", "find"} << 130;
+    }
+    void interrupted()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        Board board;
+        board.silent = code != 0;
+        // The serial port's lock file: left behind unless the port is closed.
+        const QString lock = "/run/lock/LCK.." + board.peer.slavePath().mid(5).replace('/', '_');
+        bool locked = false;
+        const Run run = cli(QStringList{"--port", board.peer.slavePath()} + args, false, {}, [&](QProcess &p) {
+            runEventsUntil([&] { return board.peer.received().contains(code ? "BS?\r" : "1SV2\r"); }, 10000);
+            locked = QFile::exists(lock);
+            ::kill(pid_t(p.processId()), SIGINT);
+        });
+        QCOMPARE(run.code, code);
+        QVERIFY(locked && !QFile::exists(lock));
+    }
     void monitorUntilHangUp()
     {
         // Every received line with its time, as CSV, until the adapter is

@@ -7,6 +7,7 @@
 #include "script/RunOptions.h"
 #include "script/ScriptParser.h"
 #include "script/ScriptRunner.h"
+#include "toolkit/TerminationSignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -104,6 +105,9 @@ int main(int argc, char *argv[])
             out.error(message);
         QCoreApplication::exit(code);
     });
+    // Ctrl+C, SIGTERM, SIGHUP: the port is closed, whatever the run was doing.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &runner, &ScriptRunner::interrupt);
     // From the event loop, which must be running when the run ends.
     QMetaObject::invokeMethod(&runner, &ScriptRunner::start, Qt::QueuedConnection);
     return app.exec();
