@@ -23,12 +23,12 @@ ScriptRunner::ScriptRunner(BenchStation &station, Script script, Limits limits, 
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ScriptRunner::timeUp);
-    connect(&station, &BenchStation::deviceFound, this, &ScriptRunner::deviceFound);
-    connect(&station, &BenchStation::readBackDone, this, &ScriptRunner::readBackDone);
-    connect(&station, &BenchStation::valueReported, this, &ScriptRunner::valueReported);
-    connect(&station, &BenchStation::portFailed, this, &ScriptRunner::portFailed);
-    connect(&station, &BenchStation::sendFailed, this, &ScriptRunner::sendFailed);
-    connect(&station, &BenchStation::deviceLost, this, &ScriptRunner::deviceLost);
+    connect(&station, &BenchStation::deviceFound, this, &ScriptRunner::searchEnded);
+    connect(&station, &BenchStation::readBackDone, this, &ScriptRunner::readBackEnded);
+    connect(&station, &BenchStation::valueReported, this, &ScriptRunner::takeValue);
+    connect(&station, &BenchStation::portFailed, this, &ScriptRunner::failToOpen);
+    connect(&station, &BenchStation::sendFailed, this, &ScriptRunner::noteFailedSend);
+    connect(&station, &BenchStation::deviceLost, this, &ScriptRunner::failOnLostPort);
 }
 
 void ScriptRunner::start()
@@ -48,7 +48,7 @@ void ScriptRunner::interrupt()
         finish(Interrupted, QStringLiteral("interrupted"));
 }
 
-void ScriptRunner::deviceFound()
+void ScriptRunner::searchEnded()
 {
     if (m_phase != Phase::Searching)
         return;
@@ -58,7 +58,7 @@ void ScriptRunner::deviceFound()
     runLater();
 }
 
-void ScriptRunner::readBackDone()
+void ScriptRunner::readBackEnded()
 {
     m_readBackDone = true;
     if (m_phase == Phase::WaitingForReadBack) {
@@ -109,7 +109,7 @@ void ScriptRunner::runSteps()
             break;
         case Kind::Monitor:
             m_phase = Phase::Monitoring;
-            connect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::lineReceived, Qt::UniqueConnection);
+            connect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::passLine, Qt::UniqueConnection);
             if (m_limits.duration)
                 m_timer.start(*m_limits.duration);
             break;
@@ -122,7 +122,7 @@ void ScriptRunner::runSteps()
         finish(Done);
 }
 
-void ScriptRunner::valueReported(int index, float value)
+void ScriptRunner::takeValue(int index, float value)
 {
     if (m_phase != Phase::Reading)
         return;
@@ -135,7 +135,7 @@ void ScriptRunner::valueReported(int index, float value)
     runLater();
 }
 
-void ScriptRunner::lineReceived(const QString &line)
+void ScriptRunner::passLine(const QString &line)
 {
     if (m_phase == Phase::Monitoring)
         emit lineMonitored(line);
@@ -156,7 +156,7 @@ void ScriptRunner::timeUp()
                                     seconds(m_limits.timeout)));
         break;
     case Phase::Monitoring:
-        disconnect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::lineReceived);
+        disconnect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::passLine);
         m_phase = Phase::Running;
         runLater();
         break;
@@ -165,7 +165,7 @@ void ScriptRunner::timeUp()
     }
 }
 
-void ScriptRunner::portFailed(int errorNumber, const QString &reason)
+void ScriptRunner::failToOpen(int errorNumber, const QString &reason)
 {
     if (m_phase != Phase::Searching)
         return;
@@ -176,13 +176,13 @@ void ScriptRunner::portFailed(int errorNumber, const QString &reason)
     finish(PortError, message);
 }
 
-void ScriptRunner::sendFailed(int errorNumber, const QString &reason)
+void ScriptRunner::noteFailedSend(int errorNumber, const QString &reason)
 {
     if (m_sendFailure.isEmpty())
         m_sendFailure = QStringLiteral("could not send to %1: %2 (%3)").arg(m_port, reason, Protocol::portErrorStatus(errorNumber));
 }
 
-void ScriptRunner::deviceLost(int errorNumber)
+void ScriptRunner::failOnLostPort(int errorNumber)
 {
     finish(PortError, QStringLiteral("the port %1 went away (%2)").arg(m_port, Protocol::portErrorStatus(errorNumber)));
 }

@@ -53,13 +53,13 @@ private:
     void runSteps();
     void runLater();
     void finish(ExitCode code, const QString &message = {});
-    void deviceFound();
-    void readBackDone();
-    void valueReported(int index, float value);
-    void lineReceived(const QString &line);
-    void portFailed(int errorNumber, const QString &reason);
-    void sendFailed(int errorNumber, const QString &reason);
-    void deviceLost(int errorNumber);
+    void searchEnded();
+    void readBackEnded();
+    void takeValue(int index, float value);
+    void passLine(const QString &line);
+    void failToOpen(int errorNumber, const QString &reason);
+    void noteFailedSend(int errorNumber, const QString &reason);
+    void failOnLostPort(int errorNumber);
     void timeUp();
 
     BenchStation &m_station;
