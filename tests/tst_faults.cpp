@@ -194,7 +194,7 @@ private slots:
             if (diskFull && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &full) != 0))
                 _exit(98);
         });
-        probe.start(QStringLiteral(TAVERMUND_PROBE_SAVE), {dir.path()});
+        probe.start(QStringLiteral(TAVERMUND_PROBE), {"save", dir.path()});
         QVERIFY(probe.waitForFinished(30000));
         const QByteArray out = probe.readAllStandardOutput();
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

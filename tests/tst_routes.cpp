@@ -330,7 +330,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         probe.setProcessEnvironment(env);
-        probe.start(QStringLiteral(TAVERMUND_PROBE_END), {});
+        probe.start(QStringLiteral(TAVERMUND_PROBE), {"end"});
         QVERIFY(probe.waitForFinished(20000));
         const QByteArray out = probe.readAllStandardOutput();
         QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
