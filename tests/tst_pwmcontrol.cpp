@@ -39,6 +39,19 @@ private slots:
         QCOMPARE(s.station.state.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
     }
 
+    void replyDuringThePause()
+    {
+        // The pause after a command runs the event loop: the board's answer
+        // is handled before the button's handler returns.
+        StationFixture s(true, QStringLiteral("Tavermund"), Intervals{});
+        QObject::connect(&s.peer, &PtyPeer::bytesArrived, [&s] {
+            if (s.peer.received() == "1SV2=4\r")
+                s.peer.write("1SV2=4\r");
+        });
+        s.station.pressFrequency(4);
+        QCOMPARE(s.station.state.replies.reportedValues[2], 4.f);
+    }
+
     void typedDuty_data()
     {
         QTest::addColumn<QString>("entry");

@@ -47,16 +47,16 @@ private slots:
         QVERIFY(!f.ui.frmTemp[1]->isEnabled()); // nothing to click before the device is found
         QVERIFY(fx.discoverAndReadBack());
         QVERIFY(f.ui.frmTemp[1]->isEnabled());
-        click(f, f.ui.cmd50P);
-        QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=50\rPV1?\r"));
+        // ("50%" is clicked between polls in typingAcrossPolls.)
+        click(f, f.ui.cmd100P);
+        click(f, f.ui.cmd0P);
         click(f, f.ui.cmdFpwm[7]);
-        QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=50\rPV1?\r1SV2=7\r"));
         f.ui.txtSV01->setText(QStringLiteral("abc"));
         click(f, f.ui.cmdSV01);
         QCOMPARE(f.ui.txtSV01->text(), QStringLiteral("error"));
         f.ui.txtSV01->setText(QStringLiteral("42"));
         click(f, f.ui.cmdSV01);
-        QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=50\rPV1?\r1SV2=7\r1SV1=42\r"));
+        QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=100\rPV1?\r1SV1=0\rPV1?\r1SV2=7\r1SV1=42\r"));
         QCOMPARE(ControlPainter::backColorValue(f.ui.cmdFpwm[7]), Colour::ButtonFace); // a click colours nothing
         // The port is gone when "50%" sends: Yes restarts the link, so the
         // "PV1?" that follows fails too and asks again; nothing stays locked.
