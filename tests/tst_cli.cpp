@@ -2,6 +2,7 @@
 // pseudo-terminal, the bytes on the wire, what it prints, and how it ends.
 
 #include "EventWait.h"
+#include "Nobody.h"
 #include "PtyPeer.h"
 #include "TempExeDir.h"
 
@@ -10,7 +11,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <grp.h>
 #include <unistd.h>
 
 namespace {
@@ -71,9 +71,7 @@ Run cli(const QStringList &args, bool asNobody = false, const QByteArray &waitFo
     QProcess process;
     if (asNobody) {
         process.setChildProcessModifier([] {
-            const gid_t nogroup = 65534;
-            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(99);
+            becomeNobody();
         });
     }
     process.start(QStringLiteral(TAVERMUND_CLI_PATH), args);

@@ -5,6 +5,7 @@
 // fault-table.md beside the test's executable, in the build folder).
 
 #include "EventWait.h"
+#include "Nobody.h"
 #include "SimProcess.h"
 #include "WindowFixture.h"
 
@@ -18,7 +19,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <grp.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -187,9 +187,7 @@ private slots:
             QFile::setPermissions(dir.iniPath(), readOnly);
         QProcess probe;
         probe.setChildProcessModifier([diskFull, size = rlim_t(old.size())] {
-            const gid_t nogroup = 65534;
-            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(99);
+            becomeNobody();
             const rlimit full{size, size};
             if (diskFull && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &full) != 0))
                 _exit(98);

@@ -2,6 +2,7 @@
 // receive events, and a log that cannot be written, reported once while the
 // bench goes on.
 
+#include "Nobody.h"
 #include "StationFixture.h"
 #include "log/LineLog.h"
 
@@ -10,7 +11,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,9 +98,7 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         const pid_t child = fork();
         if (child == 0) {
-            const gid_t nogroup = 65534;
-            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(2);
+            becomeNobody();
             LineLog log;
             QString told;
             QObject::connect(&log, &LineLog::failed, [&](const QString &p, const QString &why) { told += p + ": " + why; });

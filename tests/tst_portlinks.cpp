@@ -5,6 +5,7 @@
 #include "serial/PortCatalog.h"
 #include "serial/PortLinker.h"
 #include "StationFixture.h"
+#include "Nobody.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QSerialPortInfo>
 #include <QTest>
 
-#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,9 +106,7 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         const pid_t child = fork();
         if (child == 0) {
-            const gid_t nogroup = 65534;
-            if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(2);
+            becomeNobody();
             const PortLinker::Result r = PortLinker::link(dir.path(), 1, "/dev/ttyS0");
             _exit(r.outcome == Outcome::Failed && r.reason == QStringLiteral("Permission denied") ? 0 : 1);
         }
