@@ -78,7 +78,7 @@ struct Window
         form->Form_Load();
         form->show();
         // Open the port as the first search attempt would, without waiting.
-        form->link().cmdInicijalizacija_Click();
+        form->station().link().cmdInicijalizacija_Click();
         pty.drain();
     }
 
