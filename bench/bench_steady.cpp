@@ -3,7 +3,8 @@
 // USB-serial adapter hands its data over: 20 lines every millisecond
 // (20,000 lines a second), and for comparison 199 lines every 9.95 ms, the
 // value running on from line to line so that every write changes what its
-// last line shows. Counted, as % of one core over the time the lines were
+// last line shows; and 20 lines every millisecond that all show the same
+// value, which leaves nothing to paint. Counted, as % of one core over the time the lines were
 // delivered: the reader's CPU (all its threads) and the X server's; from
 // the first write until the reader has taken everything and stands still.
 //
@@ -26,6 +27,7 @@ struct Rate
     const char *name;
     int linesPerWrite;
     std::chrono::microseconds period;
+    bool runsOn = true;
 };
 
 struct Load
@@ -45,7 +47,7 @@ void steady(const Pty &pty, pid_t reader, pid_t xserver, const Rate &rate, std::
     QByteArray chunk;
     for (int w = 0; w < writes; ++w) {
         chunk.clear();
-        for (int i = 0; i < rate.linesPerWrite; ++i, nextValue = (nextValue + 1) % 1000)
+        for (int i = 0; i < rate.linesPerWrite; ++i, nextValue = (nextValue + int(rate.runsOn)) % 1000)
             chunk += "1SV1=" + QByteArray::number(nextValue) + '\r';
         std::this_thread::sleep_until(start + w * rate.period);
         for (qsizetype at = 0; at < chunk.size();) {
@@ -73,27 +75,28 @@ int main(int argc, char *argv[])
     const char *xserverPid = std::getenv("XSERVER_PID");
     const pid_t xserver = xserverPid ? pid_t(std::atoi(xserverPid)) : 0;
 
-    const Rate rates[] = {{"steady", 20, 1000us}, {"bigger", 199, 9950us}};
-    Load tool[2], picocomLoad[2];
+    constexpr int Rates = 3;
+    const Rate rates[Rates] = {{"steady", 20, 1000us}, {"bigger", 199, 9950us}, {"unchanged", 20, 1000us, false}};
+    Load tool[Rates], picocomLoad[Rates];
     Pty pty;
     Terminal terminal;
     QTemporaryDir dir;
     for (int round = 1; round <= rounds; ++round) {
         const pid_t ours = startTavermund(pty, binary, dir);
-        for (int r = 0; r < 2; ++r)
+        for (int r = 0; r < Rates; ++r)
             steady(pty, ours, xserver, rates[r], length, tool[r]);
         stop(ours);
         const pid_t theirs = startPicocom(pty, terminal);
-        for (int r = 0; r < 2; ++r)
+        for (int r = 0; r < Rates; ++r)
             steady(pty, theirs, xserver, rates[r], length, picocomLoad[r]);
         stop(theirs);
         std::fprintf(stderr, "steady round %d done\n", round);
     }
     // Sorted: min / median / max.
-    for (Load *load : {&tool[0], &tool[1], &picocomLoad[0], &picocomLoad[1]})
-        for (std::vector<double> *v : {&load->reader, &load->xserver})
+    for (int r = 0; r < Rates; ++r)
+        for (std::vector<double> *v : {&tool[r].reader, &tool[r].xserver, &picocomLoad[r].reader, &picocomLoad[r].xserver})
             std::sort(v->begin(), v->end());
-    for (int r = 0; r < 2; ++r) {
+    for (int r = 0; r < Rates; ++r) {
         const char *name = rates[r].name;
         std::printf("%s_tavermund_percent %s\n", name, bench::rounds(tool[r].reader, 1).constData());
         std::printf("%s_tavermund_xserver_percent %s\n", name, bench::rounds(tool[r].xserver, 1).constData());
