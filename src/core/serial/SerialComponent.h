@@ -35,6 +35,11 @@ public:
     // is then handed on in fewer, larger events, and a click still waits
     // no more than a millisecond or two.
     static constexpr int ReceiveEventBytes = 32768;
+    // Only a fetch of at least this many bytes is taken for a flood, worth
+    // asking the system for more: after a smaller one the system's queue
+    // was all but empty, and a steady talker's next bytes raise an event of
+    // their own.
+    static constexpr int FloodFetchBytes = 1024;
 
     explicit SerialComponent(QObject *parent = nullptr);
     ~SerialComponent() override;
