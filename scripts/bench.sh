@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs every benchmark and prints the figures as a Markdown table, with the
 # machine they ran on, and what else ran on it meanwhile. Takes about
-# eight minutes (one of them is a 60 s idle measurement).
+# eleven minutes (one of them is a 60 s idle measurement).
 set -eu
 cd "$(dirname "$0")/.."
 # picocom: the terminal program the receive path's CPU is compared with.
@@ -31,6 +31,7 @@ echo "| CPU at 20,000 lines/s (20 lines every 1 ms, values running on), real bin
 echo "| The X server meanwhile | falls | $(v steady_tavermund_xserver_percent) % |"
 echo "| \`picocom\` on the same pty, interleaved, its output to a pty that is read (X server: $(v steady_picocom_xserver_percent) %) | | $(v steady_picocom_percent) % |"
 echo "| Bigger writes, same rate (199 lines every 9.95 ms): Tavermund; X server; picocom | | $(v bigger_tavermund_percent); $(v bigger_tavermund_xserver_percent); $(v bigger_picocom_percent) % |"
+echo "| Same rate, the value never changing (nothing to paint): Tavermund; X server; picocom | | $(v unchanged_tavermund_percent); $(v unchanged_tavermund_xserver_percent); $(v unchanged_picocom_percent) % |"
 echo "| Receiving thread's CPU per line (throughput run, offscreen), without / with the line log open | log: <= +1 us | $(v receive_cpu_us_per_line) / $(v receive_cpu_us_per_line_logged) us |"
 echo "| Byte-to-label latency on an idle window (a quiet frame before each line), median | < 0.5 ms | $(v latency_median_ms) ms |"
 echo "| Byte-to-label latency on an idle window, p99 | < 2 ms | $(v latency_p99_ms) ms |"

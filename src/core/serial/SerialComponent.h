@@ -16,8 +16,8 @@
 // characters raise OnComm with CommEvent 2 once RThreshold of them are
 // waiting; Input then hands them out InputLen at a time. The receive
 // handler takes them one by one, so they are fetched from the port a
-// buffer at a time and handed out from there. During OnComm, characters
-// the system has received meanwhile count as waiting as well.
+// buffer at a time and handed out from there. During OnComm in a flood,
+// characters the system has received meanwhile count as waiting as well.
 //
 // A port that fails while open (the adapter unplugged, a hung-up tty) is
 // closed at once, so that a dead descriptor cannot keep the event loop
