@@ -6,7 +6,9 @@
 #   flood        resident memory before, during and after a 100 MiB flood
 #                of garbage without a carriage return
 #   lines        CPU per received line against picocom (bench_flood)
-# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|lines|all]
+#   steady       CPU at 20,000 lines/s, the tool's, the X server's and
+#                picocom's (bench_steady)
+# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|lines|steady|all]
 set -eu
 build=$(cd "$1" && pwd)
 what=${2:-all}
@@ -99,4 +101,8 @@ fi
 
 if [ "$what" = lines ] || [ "$what" = all ]; then
     "$build/bench/bench_flood" "$build/bin/Tavermund" 1000000 3
+fi
+
+if [ "$what" = steady ] || [ "$what" = all ]; then
+    XSERVER_PID=$xvfb "$build/bench/bench_steady" "$build/bin/Tavermund" 10 3
 fi

@@ -1,10 +1,11 @@
-// What received lines write on the window's controls: held to the end of
-// the receive event, the latest value of each, and written before anything
-// else can look.
+// What received lines write on the window's controls: the latest value of
+// each, at once after a quiet frame and otherwise at the frame's end, and
+// always before anything else is written or read.
 
 #include "toolkit/DisplayBatch.h"
 
 #include <QTest>
+#include <QTimer>
 
 class TestDisplayBatch : public QObject
 {
@@ -13,9 +14,10 @@ class TestDisplayBatch : public QObject
 private slots:
     void writes_data()
     {
-        // Steps: "[" a receive event begins, "]" it ends; s=, c=, d=, f= set the
-        // caption, colour, duty text, frequency button; "?X": the status line
-        // shows X now.
+        // Steps: "[" a receive event begins, "]" it ends; "|" the frame ends (the
+        // frame timer fires, if it runs); "!" a reader flushes; s=, c=, d=, f=
+        // set the caption, colour, duty text, frequency button; "?X": the
+        // status line shows X now.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("written");
 
@@ -23,23 +25,28 @@ private slots:
                                                    << QStringList{"s=a", "c=1", "d=5", "f=2", "s=b"};
         QTest::newRow("last value wins") << "[ c=1 s=a d=10 f=3 c=2 s=b d=11 f=0 ?- ] ?b"
                                          << QStringList{"c=2", "s=b", "d=11", "f=0"};
-        QTest::newRow("last value wins, one kind") << "[ d=1 d=2 d=3 ]" << QStringList{"d=3"};
-        QTest::newRow("nothing set, nothing written") << "[ ] [ ]" << QStringList{};
-        QTest::newRow("each event writes its own") << "[ s=a ] ?a [ s=b ] ?b"
-                                                   << QStringList{"s=a", "s=b"};
+        QTest::newRow("nothing set, nothing written, no frame") << "[ ] [ ] [ s=a ] ?a" << QStringList{"s=a"};
+
+        // The frame rule: at once after a quiet frame, else at the frame's end.
+        QTest::newRow("a frame's events wait for its end") << "[ s=a ] ?a [ s=b d=1 ] [ d=2 ] ?a | ?b"
+                                                           << QStringList{"s=a", "s=b", "d=2"};
+        QTest::newRow("a frame that writes starts another") << "[ s=a ] [ s=b ] | ?b [ s=c ] ?b | ?c | [ s=d ] ?d"
+                                                            << QStringList{"s=a", "s=b", "s=c", "s=d"};
+        QTest::newRow("a quiet frame: the next at once") << "[ d=1 ] | [ d=2 ] | | [ d=3 ]"
+                                                         << QStringList{"d=1", "d=2", "d=3"};
+
+        // The tool's own writes and readers come after every held value.
+        QTest::newRow("own status never held back") << "[ s=a ] [ c=2 s=b d=1 ] s=own ?own | ?own"
+                                                    << QStringList{"s=a", "c=2", "s=b", "d=1", "s=own"};
+        QTest::newRow("no value after a later one") << "[ d=1 ] [ d=2 f=3 ] d=own [ d=4 ] |"
+                                                    << QStringList{"d=1", "d=2", "f=3", "d=own", "d=4"};
+        QTest::newRow("a reader sees the latest") << "[ s=a ] [ s=b ] ! ?b |" << QStringList{"s=a", "s=b"};
 
         // The pacing pause pumps events: a receive event can run inside another
         // handler, which goes on writing afterwards.
         QTest::newRow("nested pause: event inside a handler")
             << "s=sending ?sending [ c=2 s=1SV1=5 ] ?1SV1=5 s=after ?after"
             << QStringList{"s=sending", "c=2", "s=1SV1=5", "s=after"};
-        QTest::newRow("nested pause: event inside an event") << "[ s=a d=1 [ s=b ] ?b d=2 s=c ] ?c"
-                                                             << QStringList{"s=b", "d=1", "s=c", "d=2"};
-
-        // A handler that reads the status line after a receive event finds the
-        // event's last line, whatever came before it.
-        QTest::newRow("read sees the latest line") << "s=wait... [ s=1BSok s=Found: s=COM:1 ] ?COM:1"
-                                                   << QStringList{"s=wait...", "s=COM:1"};
     }
     void writes()
     {
@@ -47,6 +54,7 @@ private slots:
         QFETCH(QStringList, written);
 
         DisplayBatch batch;
+        QTimer *frame = batch.findChild<QTimer *>();
         QStringList got;
         QString shown = QStringLiteral("-");
         connect(&batch, &DisplayBatch::writeStatus, this, [&](const QString &caption) {
@@ -64,6 +72,12 @@ private slots:
                 batch.hold();
             else if (step == u']')
                 batch.release();
+            else if (step == u'|' && frame->isActive())
+                frame->stop(), QMetaObject::invokeMethod(frame, "timeout"); // as if it had run out
+            else if (step == u'|')
+                continue; // a quiet frame: no timer runs
+            else if (step == u'!')
+                batch.flush();
             else if (step.startsWith(u'?'))
                 QCOMPARE(shown, step.mid(1));
             else if (step.startsWith(u"s="))

@@ -9,8 +9,9 @@ BenchStation::BenchStation(StationOptions options, QObject *parent)
     , Timer2(QStringLiteral("Timer2"), options.intervals.readBackStep)
     , StTimer(QStringLiteral("StTimer"), options.intervals.pollTick)
     , m_options(std::move(options))
+    , m_display(m_options.intervals.frame)
     , m_settings(MSComm1, state.settings, state.settingsPath, m_options.executable, m_options.ask)
-    , m_link(MSComm1, state.settings, state.replies, Timer1, TimerCom)
+    , m_link(MSComm1, state.settings, state.replies, Timer1, TimerCom, m_display)
     , m_sender(MSComm1, state.pendingCommand, m_options.ask, m_options.intervals.pacing)
     , m_pwm(m_sender, MSComm1, state.settings, state.pwm, Timer2, StTimer)
     , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable, m_options.ask)
@@ -62,10 +63,6 @@ void BenchStation::wireReports()
     connect(&m_settings, &SettingsKeeper::entryRefused, this, &BenchStation::entryRefused);
     connect(&m_settings, &SettingsKeeper::saved, &m_shell, &AppShell::RestartLink);
 
-    connect(&m_link, &LinkSession::statusChanged, this, &BenchStation::showStatus);
-    connect(&m_link, &LinkSession::statusColourChanged, this, &BenchStation::showStatusColour);
-    connect(&m_link, &LinkSession::dutyShown, &m_display, &DisplayBatch::setDuty);
-    connect(&m_link, &LinkSession::frequencyShown, &m_display, &DisplayBatch::setFrequency);
     connect(&m_link, &LinkSession::deviceFound, this, &BenchStation::startAfterDiscovery);
     connect(&m_link, &LinkSession::deviceLost, this, &BenchStation::recoverLostDevice);
     connect(&m_link, &LinkSession::portFailed, this, &BenchStation::portFailed);
@@ -85,10 +82,13 @@ void BenchStation::wireReports()
 // from the subsystems only once someone listens to them.
 void BenchStation::connectNotify(const QMetaMethod &signal)
 {
-    if (signal == QMetaMethod::fromSignal(&BenchStation::statusChanged)) {
+    // The link writes on the display itself.
+    if (signal == QMetaMethod::fromSignal(&BenchStation::statusChanged) && !m_forwardsStatus) {
         m_forwardsStatus = true;
-    } else if (signal == QMetaMethod::fromSignal(&BenchStation::statusColourChanged)) {
+        connect(&m_link, &LinkSession::statusChanged, this, &BenchStation::statusChanged);
+    } else if (signal == QMetaMethod::fromSignal(&BenchStation::statusColourChanged) && !m_forwardsColour) {
         m_forwardsColour = true;
+        connect(&m_link, &LinkSession::statusColourChanged, this, &BenchStation::statusColourChanged);
     } else if (signal == QMetaMethod::fromSignal(&BenchStation::lineReceived) && !m_forwardsLines) {
         m_forwardsLines = true;
         connect(&m_link, &LinkSession::lineReceived, this, &BenchStation::lineReceived);

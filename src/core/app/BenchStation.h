@@ -19,7 +19,7 @@
 //
 // Everything runs on the GUI thread; all connections are direct, so
 // effects happen in the order they are reported. What received lines show
-// is written once per receive event, at its end (display()).
+// is written at most once a frame (display()).
 
 #include "app/AppShell.h"
 #include "app/BenchState.h"

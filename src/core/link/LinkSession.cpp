@@ -9,16 +9,19 @@
 #include "settings/SettingsValues.h"
 #include "text/NumberReader.h"
 #include "toolkit/Constants.h"
+#include "toolkit/DisplayBatch.h"
 #include "toolkit/WindowTimer.h"
 
 #include <QLocale>
+#include <QMetaMethod>
 
 #include <algorithm>
 
 LinkSession::LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state,
-                         WindowTimer &searchRetry, WindowTimer &replyTimeout, QObject *parent)
+                         WindowTimer &searchRetry, WindowTimer &replyTimeout, DisplayBatch &display, QObject *parent)
     : QObject(parent)
     , m_comm(comm)
+    , m_display(display)
     , m_settings(settings)
     , m_state(state)
     , m_searchRetry(searchRetry)
@@ -32,8 +35,8 @@ void LinkSession::cmdInicijalizacija_Click()
     try {
         m_comm.setSettings(LineSettings::forBaudRate(m_settings.baudRate));
         m_comm.setHandshaking(0);
-        emit statusColourChanged(Colour::LightYellow);
-        emit statusChanged(QStringLiteral("Searching for uc code..."));
+        showStatusColour(Colour::LightYellow);
+        showStatus(QStringLiteral("Searching for uc code..."));
         m_replyTimeout.setEnabled(true);
         if (!m_comm.PortOpen())
             m_comm.setPortOpen(true);
@@ -46,8 +49,8 @@ void LinkSession::cmdInicijalizacija_Click()
         // The next tick of the search retry tries again.
         if (error.number() != 0) {
             emit portFailed(error.number(), error.reason());
-            emit statusColourChanged(Colour::LightRed);
-            emit statusChanged(Protocol::portErrorStatus(error.number()));
+            showStatusColour(Colour::LightRed);
+            showStatus(Protocol::portErrorStatus(error.number()));
         }
     }
 }
@@ -55,8 +58,8 @@ void LinkSession::cmdInicijalizacija_Click()
 void LinkSession::TimerCom_Timer()
 {
     m_replyTimeout.setEnabled(false);
-    emit statusColourChanged(Colour::LightRed);
-    emit statusChanged(QStringLiteral("No response!"));
+    showStatusColour(Colour::LightRed);
+    showStatus(QStringLiteral("No response!"));
 }
 
 void LinkSession::MSComm1_OnComm()
@@ -77,39 +80,42 @@ void LinkSession::MSComm1_OnComm()
 
 void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
-    emit lineReceived(line.text);
+    if (m_listened.lines)
+        emit lineReceived(line.text);
     m_replyTimeout.setEnabled(false);
-    emit statusColourChanged(Colour::LightGreen);
-    emit statusChanged(receivedStatus(line.text));
+    showStatusColour(Colour::LightGreen);
+    showStatus(receivedStatus(line.text));
 
     const ReplyParser::Outcome reply = ReplyParser::parse(line.text, line.overflowed, m_settings.deviceId);
     if (reply.tooLong) {
-        emit statusChanged(QStringLiteral("???"));
+        showStatus(QStringLiteral("???"));
         return;
     }
 
     if (reply.identification) {
-        emit statusChanged(QStringLiteral("Found: ") + line.text);
+        showStatus(QStringLiteral("Found: ") + line.text);
         m_searchRetry.setEnabled(false);
-        emit statusColourChanged(Colour::Green);
+        showStatusColour(Colour::Green);
         emit deviceFound();
     }
 
     if (reply.kind == ReplyParser::Kind::Other)
         return;
     if (!reply.value) {
-        emit statusChanged(QStringLiteral("???"));
+        showStatus(QStringLiteral("???"));
         return;
     }
     if (reply.kind == ReplyParser::Kind::Duty) {
         m_state.reportedValues[1] = *reply.value;
-        emit valueReported(1, *reply.value);
-        emit dutyShown(NumberReader::formatGeneral(*reply.value, m_decimalPoint));
+        if (m_listened.values)
+            emit valueReported(1, *reply.value);
+        m_display.setDuty(NumberReader::formatGeneral(*reply.value, m_decimalPoint));
         return;
     }
     m_state.reportedValues[2] = *reply.value;
-    emit valueReported(2, *reply.value);
-    emit frequencyShown(ReplyParser::frequencyButton(*reply.value));
+    if (m_listened.values)
+        emit valueReported(2, *reply.value);
+    m_display.setFrequency(ReplyParser::frequencyButton(*reply.value));
 }
 
 // The status line's caption for a received line. Its prefix changes only
@@ -134,6 +140,40 @@ void LinkSession::recoverLostDevice(int errorNumber)
     if (m_comm.PortOpen())
         m_comm.setPortOpen(false);
     emit deviceLost(errorNumber);
-    emit statusColourChanged(Colour::LightRed);
-    emit statusChanged(Protocol::portErrorStatus(errorNumber));
+    showStatusColour(Colour::LightRed);
+    showStatus(Protocol::portErrorStatus(errorNumber));
+}
+
+void LinkSession::showStatus(const QString &caption)
+{
+    m_display.setStatus(caption);
+    if (m_listened.status)
+        emit statusChanged(caption);
+}
+
+void LinkSession::showStatusColour(std::uint32_t colour)
+{
+    m_display.setStatusColour(colour);
+    if (m_listened.colour)
+        emit statusColourChanged(colour);
+}
+
+// A signal nobody listens to still costs its emission, on every line of a
+// flood; so the per-line ones are emitted only while someone listens.
+void LinkSession::connectNotify(const QMetaMethod &)
+{
+    listenersChanged();
+}
+
+void LinkSession::disconnectNotify(const QMetaMethod &)
+{
+    listenersChanged();
+}
+
+void LinkSession::listenersChanged()
+{
+    m_listened = {isSignalConnected(QMetaMethod::fromSignal(&LinkSession::lineReceived)),
+                  isSignalConnected(QMetaMethod::fromSignal(&LinkSession::statusChanged)),
+                  isSignalConnected(QMetaMethod::fromSignal(&LinkSession::statusColourChanged)),
+                  isSignalConnected(QMetaMethod::fromSignal(&LinkSession::valueReported))};
 }

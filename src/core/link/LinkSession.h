@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class DisplayBatch;
 class SerialComponent;
 class WindowTimer;
 struct ReplyState;
@@ -20,14 +21,16 @@ struct SettingsValues;
 // It drives MSComm1, the search retry (stopping it once the device has
 // answered) and the reply time-out; it reads the link settings and keeps
 // the received line and the reported values. What the window is to show
-// goes out as signals, in the order of the steps.
+// it writes on the display it is given, in the order of the steps; the
+// status texts and colours, the lines and the values also go out as
+// signals, to whoever listens.
 class LinkSession : public QObject
 {
     Q_OBJECT
 
 public:
     LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state, WindowTimer &searchRetry,
-                WindowTimer &replyTimeout, QObject *parent = nullptr);
+                WindowTimer &replyTimeout, DisplayBatch &display, QObject *parent = nullptr);
 
     void cmdInicijalizacija_Click();
     void TimerCom_Timer();
@@ -51,19 +54,22 @@ signals:
     void deviceFound();
     // A value the device reported: index 1 the duty, 2 the frequency index.
     void valueReported(int index, float value);
-    // A duty value the device reported, as the duty display shows it.
-    void dutyShown(const QString &text);
-    // A frequency index the device reported: the button to highlight (1 to
-    // 7), or 0 when it names none. The other buttons show the button face.
-    void frequencyShown(int button);
     // Before the error is shown: the window is enabled again, the poll
     // stops and the search starts anew once the settings panel is closed.
     void deviceLost(int errorNumber);
 
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
+
 private:
     const QString &receivedStatus(const QString &line);
+    void showStatus(const QString &caption);
+    void showStatusColour(std::uint32_t colour);
+    void listenersChanged();
 
     SerialComponent &m_comm;
+    DisplayBatch &m_display;
     const SettingsValues &m_settings;
     ReplyState &m_state;
     WindowTimer &m_searchRetry;
@@ -73,4 +79,11 @@ private:
     QString m_statusBaud;
     QString m_statusPrefix;
     QString m_caption;
+    struct
+    {
+        bool lines = false;
+        bool status = false;
+        bool colour = false;
+        bool values = false;
+    } m_listened;
 };

@@ -274,7 +274,7 @@ int SerialComponent::countWaiting(bool askSystem)
     if (!PortOpen())
         return 0;
     qint64 waiting = m_received.size() - m_taken + m_port.bytesAvailable();
-    if (waiting == 0 && askSystem && m_eventBudget > 0) {
+    if (waiting == 0 && askSystem && m_eventBudget > 0 && m_received.size() >= FloodFetchBytes) {
         // Inside readyRead, so this reads without raising it again.
         m_port.waitForReadyRead(0);
         waiting = PortOpen() ? m_port.bytesAvailable() : 0;

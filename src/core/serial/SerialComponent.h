@@ -16,8 +16,8 @@
 // characters raise OnComm with CommEvent 2 once RThreshold of them are
 // waiting; Input then hands them out InputLen at a time. The receive
 // handler takes them one by one, so they are fetched from the port a
-// buffer at a time and handed out from there. During OnComm, characters
-// the system has received meanwhile count as waiting as well.
+// buffer at a time and handed out from there. During OnComm in a flood,
+// characters the system has received meanwhile count as waiting as well.
 //
 // A port that fails while open (the adapter unplugged, a hung-up tty) is
 // closed at once, so that a dead descriptor cannot keep the event loop
@@ -35,6 +35,11 @@ public:
     // is then handed on in fewer, larger events, and a click still waits
     // no more than a millisecond or two.
     static constexpr int ReceiveEventBytes = 32768;
+    // Only a fetch of at least this many bytes is taken for a flood, worth
+    // asking the system for more: after a smaller one the system's queue
+    // was all but empty, and a steady talker's next bytes raise an event of
+    // their own.
+    static constexpr int FloodFetchBytes = 1024;
 
     explicit SerialComponent(QObject *parent = nullptr);
     ~SerialComponent() override;

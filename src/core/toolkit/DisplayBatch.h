@@ -1,32 +1,40 @@
 #pragma once
 
+#include "toolkit/Intervals.h"
+
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 
-// The writes that received lines make on the window's controls, held back
-// to the end of the receive event.
+// What received lines show, written on the window's controls at the
+// screen's pace.
 //
-// One receive event can hand on hundreds of lines, and each of them sets
-// the status line, its colour and perhaps a value display. Nothing is
-// painted and no other handler runs before the event is over (the reply
-// handler pumps no events), so only the last value of each control can
-// ever be seen. While a receive event holds the batch, each control keeps
-// its latest value only, and the release writes it, once. Outside a hold
-// every value is written at once, so a handler that sets the status line
-// and then reads it finds its own caption.
+// A board that talks steadily makes up to a thousand receive events a
+// second, each handing on lines that set the status line, its colour and
+// perhaps a value display, while a screen shows some sixty frames. Every
+// line is still handled at once and in order, but while a receive event
+// holds the batch each control keeps its latest value only. When the event
+// ends, those values are written at once if nothing was written during the
+// frame before (the first change after a quiet frame is painted at once);
+// otherwise they wait for the frame's end, when the latest values are
+// written and the next frame begins. So the controls change at most once a
+// frame, no later than a frame after the line that set them, and the last
+// line of a flow is shown within a frame of its arrival.
 //
-// The pacing pause pumps events, so a receive event can run inside another
-// handler's pause; should one ever run inside another hold, its release
-// still writes everything pending, so whatever is painted or read after a
-// receive event shows the latest values.
+// Outside a receive event (a search attempt, a port error, a box, the poll
+// counter) a value is written at once, after whatever is still held back:
+// no value is shown after a later one, and a handler that sets the status
+// line and then reads it finds its own caption. flush() writes what is
+// held back, for anyone about to read the controls.
 class DisplayBatch : public QObject
 {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit DisplayBatch(std::chrono::milliseconds frame = Intervals{}.frame, QObject *parent = nullptr);
 
     // Holds the batch for the lifetime of one receive event.
     class Hold
@@ -46,8 +54,11 @@ public:
     };
 
     void hold();
-    // Writes what is pending, latest values only.
+    // The end of a receive event: what it set is written now, or at the
+    // end of the frame that is under way.
     void release();
+    // Writes what is held back, latest values only.
+    void flush();
 
     void setStatus(const QString &caption);
     void setStatusColour(std::uint32_t colour);
@@ -69,7 +80,14 @@ private:
         bool set = false;
     };
 
+    bool holding() const { return m_holds > 0; }
+    void endFrame();
+
     int m_holds = 0;
+    bool m_pending = false; // something is held back
+    // Runs for a frame after each write of held-back values; they wait for
+    // its end while it runs.
+    QTimer m_frame;
     Pending<std::uint32_t> m_statusColour;
     Pending<QString> m_status;
     Pending<QString> m_duty;

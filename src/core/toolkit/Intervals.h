@@ -2,7 +2,8 @@
 
 #include <chrono>
 
-// The window's timer periods and the pacing pause between commands. The
+// The window's timer periods, the pacing pause between commands and the
+// frame that what received lines show is painted at most once in. The
 // window takes them from its options, so that tests can run it on a
 // compressed clock.
 struct Intervals
@@ -14,11 +15,12 @@ struct Intervals
     ms readBackStep{800}; // Timer2: the read-back after discovery
     ms pollTick{1000};    // StTimer: the poll counter
     ms pacing{50};        // the pause after every command
+    ms frame{17};         // DisplayBatch: about 60 paints a second at most
 
     // Every interval divided by `factor`: the same order of events, sooner.
     Intervals compressed(int factor) const
     {
         return {searchRetry / factor, replyTimeout / factor, readBackStep / factor, pollTick / factor,
-                pacing / factor};
+                pacing / factor, frame / factor};
     }
 };
