@@ -159,15 +159,21 @@ void LinkSession::showStatusColour(std::uint32_t colour)
 }
 
 // A signal nobody listens to still costs its emission, on every line of a
-// flood; so the per-line ones are emitted only while someone listens.
-void LinkSession::connectNotify(const QMetaMethod &)
+// flood; so the per-line ones are emitted only while someone listens. A
+// new listener counts at once. Qt may still hold its connection lock while
+// it reports a disconnection, so who is left is looked up afterwards, from
+// the event loop; meanwhile the signals go on being emitted, to nobody.
+void LinkSession::connectNotify(const QMetaMethod &signal)
 {
-    listenersChanged();
+    m_listened.lines |= signal == QMetaMethod::fromSignal(&LinkSession::lineReceived);
+    m_listened.status |= signal == QMetaMethod::fromSignal(&LinkSession::statusChanged);
+    m_listened.colour |= signal == QMetaMethod::fromSignal(&LinkSession::statusColourChanged);
+    m_listened.values |= signal == QMetaMethod::fromSignal(&LinkSession::valueReported);
 }
 
 void LinkSession::disconnectNotify(const QMetaMethod &)
 {
-    listenersChanged();
+    QMetaObject::invokeMethod(this, &LinkSession::listenersChanged, Qt::QueuedConnection);
 }
 
 void LinkSession::listenersChanged()
