@@ -69,7 +69,7 @@ if [ "$what" = idle ] || [ "$what" = all ]; then
     c0=$(cpu_ticks $app)
     sleep 60
     c1=$(cpu_ticks $app)
-    echo "search_cpu_percent_of_core_60s $(echo "scale=3; 100 * ($c1 - $c0) / ($hz * 60)" | bc)"
+    echo "search_cpu_percent_of_core_60s $(echo "scale=3; 100 * ($c1 - $c0) / ($hz * 60)" | bc | sed "s/^\./0./")"
     echo "search_requests_seen $(grep -c 'rx .*BS?' "$work/sim.log")"
     kill $app; wait $app 2>/dev/null || true
     kill $sim; wait $sim 2>/dev/null || true

@@ -66,9 +66,6 @@ void LinkSession::MSComm1_OnComm()
 {
     if (m_comm.CommEvent() != SerialComponent::ReceiveEvent)
         return;
-    // The operator's decimal separator for the duty display, looked up once
-    // per receive event rather than for every line.
-    m_decimalPoint = QLocale().decimalPoint().front();
     do {
         const QString received = m_comm.Input();
         // A read that finds nothing still yields one character: a blank.

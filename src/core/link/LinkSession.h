@@ -74,7 +74,7 @@ private:
     ReplyState &m_state;
     WindowTimer &m_searchRetry;
     WindowTimer &m_replyTimeout;
-    QChar m_decimalPoint;
+    QChar m_decimalPoint; // the operator's, for the duty display: looked up once
     int m_statusPort = 0;
     QString m_statusBaud;
     QString m_statusPrefix;
