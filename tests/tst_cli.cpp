@@ -27,10 +27,6 @@ struct Board
     }
     void answer()
     {
-        if (!speed) { // the line settings while the port is open
-            const termios line = peer.lineSettings();
-            speed = cfgetospeed(&line);
-        }
         for (qsizetype end; (end = peer.received().indexOf('\r', seen)) >= 0; seen = end + 1) {
             const QByteArray line = peer.received().mid(seen, end - seen);
             if (silent || !line.startsWith(id))
@@ -53,7 +49,6 @@ struct Board
     QByteArray frequency = "3";
     bool silent = false;
     qsizetype seen = 0;
-    speed_t speed = 0;
 };
 
 struct Run
@@ -116,20 +111,6 @@ private slots:
         QVERIFY2(lines.first().endsWith(" tx \\r1BS?") && lines.at(1).endsWith(" rx 1BSok"), lines.first().constData());
         QVERIFY(lines.at(13).endsWith(" rx 1SV2=4"));
     }
-    void settingsFile()
-    {
-        // Port 3 through the com3 link beside the file, its baud rate; the
-        // device ID given on the command line wins.
-        Board board("B");
-        TempExeDir dir;
-        dir.writeIni("3,\"19200\",\"A\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-        QVERIFY(board.peer.linkAs(dir.linkPath(3)));
-        const Run run = cli({"--settings", dir.iniPath(), "--id", "B", "find"});
-        QCOMPARE(run.code, 0);
-        QCOMPARE(board.peer.received(), QByteArray("\rBBS?\r"));
-        QCOMPARE(board.speed, speed_t(B19200));
-    }
-
     void endings_data()
     {
         QTest::addColumn<QStringList>("args"); // after --port <the board>

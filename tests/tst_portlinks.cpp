@@ -73,12 +73,6 @@ private slots:
             times += QFileInfo(e.systemPath).canonicalFilePath() == port;
         QCOMPARE(times, 1);
     }
-    void entryText()
-    {
-        const QString byId("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
-        QCOMPARE(PortCatalog::entryText({"FT232R USB UART", "FTDI", "A50285BI", "ttyUSB0", "/dev/ttyUSB0", byId}),
-                 "FT232R USB UART, FTDI  \u2014  serial A50285BI  \u2014  ttyUSB0  \u2014  " + byId);
-    }
     void link_data()
     {
         QTest::addColumn<bool>("oldLink");

@@ -36,7 +36,6 @@ struct StationFixture
         QObject::connect(&s.display(), &DisplayBatch::writeDuty, says(QStringLiteral("duty")));
         QObject::connect(&s.display(), &DisplayBatch::writeFrequency, says(QStringLiteral("frequency")));
         QObject::connect(&s, &BenchStation::captionChanged, says(QStringLiteral("title")));
-        QObject::connect(&s, &BenchStation::exitConfirmed, says(QStringLiteral("exit")));
         QObject::connect(&s, &BenchStation::settingsLoaded, [this] { log << "loaded"; });
         QObject::connect(&s, &BenchStation::panelOpened, says(QStringLiteral("panel open")));
         QObject::connect(&s, &BenchStation::panelClosed, says(QStringLiteral("panel closed")));
@@ -46,7 +45,6 @@ struct StationFixture
             log << QStringLiteral("lost, port %1").arg(station.MSComm1.PortOpen() ? "open" : "closed");
             lostWith = error;
         });
-        QObject::connect(&s, &BenchStation::sendFailed, says(QStringLiteral("send failed")));
         QObject::connect(&s, &BenchStation::inputLockChanged, [this](bool on) { log << (on ? "lock" : "unlock"); });
         QObject::connect(&s, &BenchStation::controlsEnabled, says(QStringLiteral("enabled")));
         QObject::connect(&s, &BenchStation::dutyEntryChanged, says(QStringLiteral("box")));
