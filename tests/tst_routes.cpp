@@ -59,6 +59,8 @@ private slots:
         click(f, f.ui.cmdSV01);
         QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=100\rPV1?\r1SV1=0\rPV1?\r1SV2=7\r1SV1=42\r"));
         QCOMPARE(ControlPainter::backColorValue(f.ui.cmdFpwm[7]), Colour::ButtonFace); // a click colours nothing
+        fx.peer().write("1SV2=1\r"); // the board's answer does
+        QTRY_COMPARE(ControlPainter::backColorValue(f.ui.cmdFpwm[1]), Colour::Highlight);
         // The port is gone when "50%" sends: Yes restarts the link, so the
         // "PV1?" that follows fails too and asks again; nothing stays locked.
         fx.peer().clearReceived();
