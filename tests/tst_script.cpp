@@ -49,11 +49,11 @@ private slots:
     void options_data()
     {
         QTest::addColumn<QStringList>("given"); // port, settings, baud, id, timeout, poll, duration ("-": not given)
-        QTest::addColumn<QString>("outcome");   // "port device baud id sampleTime timeout-ms", or the error's start
-        QTest::newRow("defaults") << QStringList(7, "-") << "1  9600 1 0 10000";
-        QTest::newRow("COM 12") << QStringList{"12", "-", "19200", "A", "0.25", "5", "-"} << "12  19200 A 4 250";
-        QTest::newRow("a device") << QStringList{"/dev/ttyUSB0", "-", "-", "-", "-", "2", "-"} << "1 /dev/ttyUSB0 9600 1 1 10000";
-        QTest::newRow("the file") << QStringList{"-", "INI", "-", "-", "-", "-", "-"} << "3  19200 B 5 10000";
+        QTest::addColumn<QString>("outcome");   // "port device baud id sampleTime timeout-ms duration-ms", or the error's start
+        QTest::newRow("defaults") << QStringList(7, "-") << "1  9600 1 0 10000 -";
+        QTest::newRow("COM 12") << QStringList{"12", "-", "19200", "A", "0.25", "5", "2.5"} << "12  19200 A 4 250 2500";
+        QTest::newRow("a device") << QStringList{"/dev/ttyUSB0", "-", "-", "-", "-", "2", "-"} << "1 /dev/ttyUSB0 9600 1 1 10000 -";
+        QTest::newRow("the file") << QStringList{"-", "INI", "-", "-", "-", "-", "-"} << "3  19200 B 5 10000 -";
         QTest::newRow("no such file") << QStringList{"-", "/nonexistent.ini", "-", "-", "-", "-", "-"} << "there is no settings file";
         QTest::newRow("COM 0") << QStringList{"0", "-", "-", "-", "-", "-", "-"} << "COM 0 is not a port number";
         QTest::newRow("COM 300") << QStringList{"300", "-", "-", "-", "-", "-", "-"} << "COM 300 is not a port number";
@@ -80,8 +80,9 @@ private slots:
             return;
         }
         const SettingsValues &v = *r.station.settings;
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(v.commPort).arg(r.station.devicePath, v.baudRate, v.deviceId)
-                     .arg(v.sampleTime).arg(r.timeout.count()), outcome);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 %6 %7").arg(v.commPort).arg(r.station.devicePath, v.baudRate, v.deviceId)
+                     .arg(v.sampleTime).arg(r.timeout.count())
+                     .arg(r.duration ? QString::number(r.duration->count()) : QStringLiteral("-")), outcome);
         QCOMPARE(r.station.linkDirectory, given[1] == u"INI" ? dir.path() : QString());
     }
 };
