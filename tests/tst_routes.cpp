@@ -76,7 +76,7 @@ private slots:
     }
     void settingsFileToPort()
     {
-        WindowFixture fx("3,\"19200\",\"A\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n", 3);
+        WindowFixture fx("3,\"19200\",\"A\",0,\"bench 2\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n", 3);
         FormTavermund &f = fx.start();
         QCOMPARE(f.ui.txtSet1[3]->text(), QStringLiteral("A"));
         QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("a"));
@@ -95,7 +95,7 @@ private slots:
         f.ui.txtTempName[1]->setText(QStringLiteral("Duty, %"));
         click(f, f.ui.cmdExit);
         QVERIFY(!f.ui.frmSet->isVisible());
-        QCOMPARE(fx.dir().readIni(), QByteArray("3,\"38400\",\"B\",0,\"-\"\r\n\"Duty, %\",\"b\",\"c\",\"d\"\r\n"));
+        QCOMPARE(fx.dir().readIni(), QByteArray("3,\"38400\",\"B\",0,\"bench 2\"\r\n\"Duty, %\",\"b\",\"c\",\"d\"\r\n"));
         QCOMPARE(f.ui.lblTempName[1]->text(), QStringLiteral("Duty, %"));
         QCOMPARE(fx.status(), QStringLiteral("wait..."));
         QTRY_VERIFY(fx.peer().received().endsWith("\rBBS?\r"));
