@@ -24,7 +24,7 @@ private slots:
         QTest::newRow("beyond 100") << QStringList{"duty", "101"} << false << 3 << "duty \"101\" refused";
         QTest::newRow("decimal comma") << QStringList{"duty", "12,5"} << false << 3 << "duty \"12,5\" refused";
         QTest::newRow("freq 0") << QStringList{"freq", "0"} << false << 3 << "freq \"0\" refused";
-        QTest::newRow("freq 34") << QStringList{"freq", "34"} << false << 3 << "freq \"34\" refused";
+        QTest::newRow("freq 34") << QStringList{"freq", "34"} << false << 3 << "freq \"34\" refused: the frequency index is one of 1 to 7";
         QTest::newRow("unknown") << QStringList{"poll"} << false << 2 << "unknown command \"poll\"";
         QTest::newRow("nothing") << QStringList{} << false << 2 << "no command given";
         QTest::newRow("no value") << QStringList{"find", "duty"} << false << 2 << "duty needs a value";

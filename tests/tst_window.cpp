@@ -9,6 +9,7 @@
 
 #include "WindowFixture.h"
 #include "ui/FontResolver.h"
+#include "ui/PortPicker.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -98,6 +99,12 @@ private slots:
             QVERIFY2(w->palette().color(QPalette::Inactive, role) == w->palette().color(QPalette::Active, role),
                      qPrintable(w->objectName()));
         }
+        // The port list of this machine opens, with its ports or a word that
+        // there are none.
+        QTest::mouseClick(f.ui.cmdSet, Qt::LeftButton);
+        QTest::mouseClick(f.ui.cmdPorts, Qt::LeftButton);
+        QTRY_VERIFY(f.portPicker().menu()->isVisible() && !f.portPicker().menu()->actions().isEmpty());
+        f.portPicker().menu()->close();
     }
     void controlsStayInsideTheirFramesAndApart()
     {
