@@ -39,6 +39,28 @@ private slots:
         QCOMPARE(out, logged);
     }
 
+    void stamp_data()
+    {
+        QTest::addColumn<QByteArray>("zone"); // as TZ gives it: POSIX, east of UTC negative
+        QTest::addColumn<QByteArray>("stamp"); // of 1970-01-01 00:00:00.007 UTC
+        QTest::newRow("east, half an hour") << QByteArray("IST-5:30") << QByteArray("1970-01-01T05:30:00.007+05:30");
+        QTest::newRow("west") << QByteArray("HST10") << QByteArray("1969-12-31T14:00:00.007-10:00");
+    }
+    void stamp()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QByteArray, stamp);
+        const QByteArray old = qgetenv("TZ");
+        qputenv("TZ", zone);
+        QByteArray out;
+        LocalStamp().append(out, 7);
+        if (old.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", old);
+        QCOMPARE(out, stamp);
+    }
+
     void flood()
     {
         // A million lines, each in the file by the end of the receive event
