@@ -57,6 +57,10 @@ private slots:
         QTest::newRow("n") << "9600,n,8,1" << true;
         QTest::newRow("even 7 2") << "19200,e,7,2" << true;
         QTest::newRow("odd 5 1.5") << "115200,O,5,1.5" << true;
+        QTest::newRow("slowest baud") << "1,N,8,1" << true;
+        QTest::newRow("fastest baud") << "4000000,N,8,1" << true;
+        QTest::newRow("zero baud") << "0,N,8,1" << false;
+        QTest::newRow("too fast") << "4000001,N,8,1" << false;
         QTest::newRow("letters") << "abc,N,8,1" << false;
         QTest::newRow("bad parity") << "9600,X,8,1" << false;
         QTest::newRow("bad data") << "9600,N,9,1" << false;
