@@ -179,12 +179,12 @@ private slots:
         // Every received line with its time, as CSV, until the adapter is
         // pulled: the run ends with the port error, never hangs.
         Board board;
-        const Run run = cli({"--port", board.peer.slavePath(), "--quiet", "monitor"}, false, {}, [&](QProcess &) {
-            runEventsUntil([&] { return board.peer.received().contains("1SV2\r"); }, 10000);
-            board.peer.write("1SV1=10\r\"a\",b\r");
-            QTest::qWait(200);
-            board.peer.hangUp();
+        QObject::connect(&board.peer, &PtyPeer::bytesArrived, [&board] {
+            if (board.peer.received().endsWith("1SV2\r")) // the read-back is over
+                board.peer.write("1SV1=10\r\"a\",b\r");
         });
+        const Run run = cli({"--port", board.peer.slavePath(), "--quiet", "monitor"}, false, "\"\"\"a\"\",b\"\n",
+                            [&](QProcess &) { board.peer.hangUp(); });
         QCOMPARE(run.code, 5);
         const QList<QByteArray> lines = run.out.split('\n');
         QVERIFY2(lines.size() >= 3 && lines.at(lines.size() - 2).endsWith(",\"\"\"a\"\",b\""), run.out.constData());

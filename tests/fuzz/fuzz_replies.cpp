@@ -110,17 +110,6 @@ FUZZ_NO_COVERAGE Lines expectedLines(const QByteArray &stream, std::vector<qsize
     return lines;
 }
 
-bool sameLines(const Lines &a, const Lines &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].text != b[i].text || a[i].overflowed != b[i].overflowed)
-            return false;
-    }
-    return true;
-}
-
 // Whether `line` starts with `id` + `tail`, compared here one character at a
 // time so that the fuzzer sees the comparisons.
 bool startsWith(const QString &line, const QString &id, const char *tail)
@@ -193,9 +182,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::vector<qsizetype> lengths;
     QString pendingExpected;
     const Lines expected = expectedLines(h.stream, &lengths, &pendingExpected);
-    FUZZ_CHECK(sameLines(a, b));
+    FUZZ_CHECK(a == b);
     FUZZ_CHECK(pendingA == pendingB);
-    FUZZ_CHECK(sameLines(a, expected));
+    FUZZ_CHECK(a == expected);
     FUZZ_CHECK(pendingA == pendingExpected);
 
     for (std::size_t i = 0; i < a.size(); ++i) {

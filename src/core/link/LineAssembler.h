@@ -28,6 +28,7 @@ public:
     {
         QString text;
         bool overflowed = false;
+        bool operator==(const Line &) const = default;
     };
 
     // Takes one character. Returns the finished line when `c` is a carriage
