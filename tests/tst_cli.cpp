@@ -4,6 +4,7 @@
 #include "EventWait.h"
 #include "Nobody.h"
 #include "PtyPeer.h"
+#include "SimProcess.h"
 #include "TempExeDir.h"
 
 #include <QFile>
@@ -110,6 +111,26 @@ private slots:
         QCOMPARE(lines.size(), 9 + 5 + 1);
         QVERIFY2(lines.first().endsWith(" tx \\r1BS?") && lines.at(1).endsWith(" rx 1BSok"), lines.first().constData());
         QVERIFY(lines.at(13).endsWith(" rx 1SV2=4"));
+    }
+    void simulatedBoardFromTheSettingsFile()
+    {
+        // The project's simulated board on COM 1, which the settings file
+        // names and whose com1 link lies beside it: found, set, read back.
+        TempExeDir dir;
+        dir.writeIni("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        SimProcess sim(dir.path(), {});
+        QVERIFY(sim.ready());
+        const Run run = cli({"--settings", dir.iniPath(), "duty", "25", "freq", "4", "read"});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("duty=25\nfrequency=4\n"));
+        QFile log(dir.path() + QStringLiteral("/sim.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QStringList heard; // what the board took as lines, in order
+        for (const QByteArray &line : log.readAll().split('\n'))
+            if (line.contains(" rx "))
+                heard << QString::fromLatin1(line.mid(line.indexOf(" rx ") + 4));
+        QCOMPARE(heard, (QStringList{"1BS?", "1SV1", "1SV2", "1SV1=25", "1SV2=4", "1SV1", "1SV2"}));
+        QCOMPARE(dir.readIni(), QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n")); // never written
     }
     void endings_data()
     {
