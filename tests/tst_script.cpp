@@ -56,11 +56,13 @@ private slots:
         QTest::newRow("the file") << QStringList{"-", "INI", "-", "-", "-", "-", "-"} << "3  19200 B 5 10000 -";
         QTest::newRow("no such file") << QStringList{"-", "/nonexistent.ini", "-", "-", "-", "-", "-"} << "there is no settings file";
         QTest::newRow("COM 0") << QStringList{"0", "-", "-", "-", "-", "-", "-"} << "COM 0 is not a port number";
-        QTest::newRow("COM 300") << QStringList{"300", "-", "-", "-", "-", "-", "-"} << "COM 300 is not a port number";
-        QTest::newRow("baud") << QStringList{"-", "-", "fast", "-", "-", "-", "-"} << "baud rate \"fast\" refused";
+        QTest::newRow("COM 300") << QStringList{"300", "-", "-", "-", "-", "-", "-"} << "COM 300 is not a port number: use 1 to 255, or a device path";
+        QTest::newRow("baud") << QStringList{"-", "-", "fast", "-", "-", "-", "-"} << "baud rate \"fast\" refused: a whole number from 1 to 4000000";
         QTest::newRow("id with CR") << QStringList{"-", "-", "-", "1\r", "-", "-", "-"} << "the device ID may not";
-        QTest::newRow("poll 1") << QStringList{"-", "-", "-", "-", "-", "1", "-"} << "--poll \"1\" refused";
-        QTest::newRow("timeout 0") << QStringList{"-", "-", "-", "-", "0", "-", "-"} << "--timeout \"0\" refused";
+        QTest::newRow("poll 32768") << QStringList{"-", "-", "-", "-", "-", "32768", "-"} << "1  9600 1 32767 10000 -";
+        QTest::newRow("poll 32769") << QStringList{"-", "-", "-", "-", "-", "32769", "-"} << "--poll \"32769\" refused";
+        QTest::newRow("poll 1") << QStringList{"-", "-", "-", "-", "-", "1", "-"} << "--poll \"1\" refused: whole seconds from 2 to 32768";
+        QTest::newRow("timeout 0") << QStringList{"-", "-", "-", "-", "0", "-", "-"} << "--timeout \"0\" refused: a number of seconds above 0";
         QTest::newRow("duration") << QStringList{"-", "-", "-", "-", "-", "-", "x"} << "--duration \"x\" refused";
     }
     void options()
