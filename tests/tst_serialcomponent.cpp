@@ -64,6 +64,7 @@ private slots:
         QTest::newRow("zero baud") << "0,N,8,1" << false;
         QTest::newRow("too fast") << "4000001,N,8,1" << false;
         QTest::newRow("letters") << "abc,N,8,1" << false;
+        QTest::newRow("signed") << "+9600,N,8,1" << false;
         QTest::newRow("bad parity") << "9600,X,8,1" << false;
         QTest::newRow("bad data") << "9600,N,9,1" << false;
         QTest::newRow("bad stop") << "9600,N,8,3" << false;
