@@ -220,7 +220,7 @@ private slots:
         FormTavermund &f = fx.start();
         click(f, f.ui.cmdSet);
         click(f, f.ui.cmdLog);
-        QCOMPARE(f.ui.cmdLog->text(), QStringLiteral("Stop log"));
+        QVERIFY(f.ui.cmdLog->text() == QStringLiteral("Stop log") && f.ui.cmdLog->toolTip().endsWith("\n" + chosen));
         const auto logged = [&chosen](const QByteArray &line) {
             QFile log(chosen);
             return log.open(QIODevice::ReadOnly) && log.readAll().contains(line);
