@@ -117,7 +117,8 @@ private slots:
         // The project's simulated board on COM 1, which the settings file
         // names and whose com1 link lies beside it: found, set, read back.
         TempExeDir dir;
-        dir.writeIni("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        const QByteArray ini("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        dir.writeIni(ini);
         SimProcess sim(dir.path(), {});
         QVERIFY(sim.ready());
         const Run run = cli({"--settings", dir.iniPath(), "duty", "25", "freq", "4", "read"});
@@ -130,7 +131,7 @@ private slots:
             if (line.contains(" rx "))
                 heard << QString::fromLatin1(line.mid(line.indexOf(" rx ") + 4));
         QCOMPARE(heard, (QStringList{"1BS?", "1SV1", "1SV2", "1SV1=25", "1SV2=4", "1SV1", "1SV2"}));
-        QCOMPARE(dir.readIni(), QByteArray("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n")); // never written
+        QCOMPARE(dir.readIni(), ini); // never written
     }
     void endings_data()
     {
