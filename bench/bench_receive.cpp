@@ -82,7 +82,7 @@ struct Window
         form->Form_Load();
         form->show();
         // Open the port as the first search attempt would, without waiting.
-        form->station().link().cmdInicijalizacija_Click();
+        form->station().searchNow();
         pty.drain();
     }
 

@@ -35,8 +35,7 @@ int main(int argc, char *argv[])
     form.Form_Load();
     form.show();
     if (mode == "end") {
-        form.station().state.pendingCommand = QStringLiteral("1SV1=50");
-        form.station().sender().SendAction(); // the port was never opened: the send fails
+        form.station().pressDuty(50); // the port was never opened: the send fails
         std::printf("returned\n");
         return 3;
     }

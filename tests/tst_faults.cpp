@@ -7,6 +7,7 @@
 #include "EventWait.h"
 #include "Nobody.h"
 #include "SimProcess.h"
+#include "StationProbe.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -118,7 +119,7 @@ private slots:
         FormTavermund &f = s.start();
         QVERIFY(s.seen(status));
         QCOMPARE(WindowFixture::pixel(f.ui.lblStatus), 0x8080FFu);
-        QVERIFY(f.station().TimerCom.Enabled()); // started before the open failed: "No response!" follows
+        QVERIFY(StationProbe(f.station()).TimerCom().Enabled()); // started before the open failed: "No response!" follows
         QVERIFY(s.seen(status, 2) && s.seen(QStringLiteral("No response!")));
         QCOMPARE(s.statuses.filter(QStringLiteral("comm-error")), QStringList());
         other.close();
@@ -146,7 +147,7 @@ private slots:
         SimProcess sim(s.dir().path(), simulator);
         QVERIFY(sim.ready());
         s.start();
-        QVERIFY(runEventsUntil([&] { return s.form().station().MSComm1.PortOpen(); }, 5000));
+        QVERIFY(runEventsUntil([&] { return StationProbe(s.form().station()).MSComm1().PortOpen(); }, 5000));
         const long before = residentKib();
         long peak = before;
         QVERIFY(runEventsUntil([&] {

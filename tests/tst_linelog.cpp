@@ -73,7 +73,7 @@ private slots:
         for (int i = 0; i < Lines; ++i)
             bytes += "1SV1=" + QByteArray::number(i) + '\r';
         s.peer.write(bytes);
-        QTRY_VERIFY_WITH_TIMEOUT(s.station.state.replies.reportedValues[1] == float(Lines - 1), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(s.probe.state().replies.reportedValues[1] == float(Lines - 1), 60000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> logged = file.readAll().split('\n');
@@ -102,7 +102,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &tiny);
         for (int i = 1; i <= 3; ++i) {
             s.peer.write("1SV1=" + QByteArray::number(i) + QByteArray(60, 'x') + "\r");
-            QTRY_COMPARE(s.station.state.replies.reportedValues[1], float(i));
+            QTRY_COMPARE(s.probe.state().replies.reportedValues[1], float(i));
         }
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);

@@ -24,26 +24,26 @@ private slots:
         QFETCH(QString, id);
         QFETCH(QByteArray, request);
         StationFixture s(false);
-        s.station.state.settings.deviceId = id;
-        s.station.state.settings.baudRate = QStringLiteral("19200");
-        s.station.link().cmdInicijalizacija_Click();
+        s.probe.state().settings.deviceId = id;
+        s.probe.state().settings.baudRate = QStringLiteral("19200");
+        StationProbe::tick(s.probe.Timer1());
         QCOMPARE(s.log, (QStringList{"#C0FFFF", "Searching for uc code..."}));
-        QVERIFY(s.station.TimerCom.Enabled() && s.station.MSComm1.PortOpen());
-        QCOMPARE(s.station.MSComm1.Settings(), QStringLiteral("19200,N,8,1"));
+        QVERIFY(s.probe.TimerCom().Enabled() && s.probe.MSComm1().PortOpen());
+        QCOMPARE(s.probe.MSComm1().Settings(), QStringLiteral("19200,N,8,1"));
         QTRY_COMPARE(s.peer.received(), request);
         // A port already open is not opened again; the request goes again.
-        s.station.link().cmdInicijalizacija_Click();
+        StationProbe::tick(s.probe.Timer1());
         QTRY_COMPARE(s.peer.received(), request + request);
     }
 
     void replyTimeout()
     {
         StationFixture s;
-        s.station.Timer1.setEnabled(true);
-        s.station.TimerCom.setEnabled(true);
-        s.station.link().TimerCom_Timer();
+        s.probe.Timer1().setEnabled(true);
+        s.probe.TimerCom().setEnabled(true);
+        StationProbe::tick(s.probe.TimerCom());
         QCOMPARE(s.log, (QStringList{"#8080FF", "No response!"}));
-        QVERIFY(!s.station.TimerCom.Enabled() && s.station.Timer1.Enabled());
+        QVERIFY(!s.probe.TimerCom().Enabled() && s.probe.Timer1().Enabled());
     }
 
     void replies_data()
@@ -68,15 +68,15 @@ private slots:
         QFETCH(QStringList, then);
         QFETCH(float, value);
         StationFixture s(true, QStringLiteral("Tavermund"), Intervals{}); // nothing ticks meanwhile
-        s.station.Timer1.setEnabled(true);
-        s.station.TimerCom.setEnabled(true);
+        s.probe.Timer1().setEnabled(true);
+        s.probe.TimerCom().setEnabled(true);
         s.peer.write(line + "\r");
         // A line longer than the limit is shown as far as it was kept.
         const QString shown = QString::fromLatin1(line.left(LineAssembler::MaxLength));
         QTRY_COMPARE(s.log, QStringList({"#C0FFC0", "COM:1 Baud:9600 COM data: " + shown}) + then);
-        QVERIFY(!s.station.TimerCom.Enabled()); // any line ends the time-out
-        QCOMPARE(s.station.Timer1.Enabled(), !then.contains("found"));
-        QCOMPARE(s.station.state.replies.reportedValues[line.startsWith("1SV2=") ? 2 : 1], value);
+        QVERIFY(!s.probe.TimerCom().Enabled()); // any line ends the time-out
+        QCOMPARE(s.probe.Timer1().Enabled(), !then.contains("found"));
+        QCOMPARE(s.probe.state().replies.reportedValues[line.startsWith("1SV2=") ? 2 : 1], value);
     }
 
     void decimalComma()
@@ -95,8 +95,8 @@ private slots:
         s.peer.write("x\r");
         QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:1 Baud:9600 COM data: x"));
         for (const auto &[port, baud] : {std::pair{3, "9600"}, std::pair{3, "19200"}}) {
-            s.station.state.settings.commPort = std::int16_t(port);
-            s.station.state.settings.baudRate = QString::fromLatin1(baud);
+            s.probe.state().settings.commPort = std::int16_t(port);
+            s.probe.state().settings.baudRate = QString::fromLatin1(baud);
             s.log.clear();
             s.peer.write("y\r");
             QTRY_COMPARE(s.log.value(1), QStringLiteral("COM:%1 Baud:%2 COM data: y").arg(port).arg(baud));
@@ -105,18 +105,27 @@ private slots:
     void lostDevice_data()
     {
         QTest::addColumn<bool>("editing");
-        QTest::newRow("panel closed") << false;
+        QTest::addColumn<bool>("found"); // the board answered a moment ago: the read-back is under way
+        QTest::newRow("panel closed") << false << false;
         // A restart would reload the panel over the operator's edits; its
         // SAVE-CLOSE restarts the link.
-        QTest::newRow("panel open") << true;
+        QTest::newRow("panel open") << true << false;
+        // Nothing of the read-back goes out on the closed port, so nobody
+        // is asked whether to go on.
+        QTest::newRow("inside the read-back") << false << true;
     }
     void lostDevice()
     {
         QFETCH(bool, editing);
+        QFETCH(bool, found);
         StationFixture s(true, QStringLiteral("Tavermund"), Intervals{});
         if (editing)
             s.station.openSettings();
-        s.station.StTimer.setEnabled(true);
+        s.probe.StTimer().setEnabled(true);
+        if (found) {
+            s.peer.write("1BSok\r");
+            QTRY_VERIFY(s.probe.Timer2().Enabled());
+        }
         s.log.clear();
         s.peer.hangUp(); // the adapter is pulled out
         // The bench recovers (told with the port closed) before the error is shown.
@@ -125,8 +134,9 @@ private slots:
         QTRY_COMPARE(s.log, QStringList{"unlock"} + (editing ? QStringList() : restart) + lost
                                 + QStringList{QStringLiteral("COM Port comm-error! %1").arg(s.lostWith)});
         QVERIFY(s.lostWith != 0);
-        QVERIFY(!s.station.StTimer.Enabled());
-        QCOMPARE(s.station.Timer1.Enabled(), !editing);
+        QVERIFY(!s.probe.StTimer().Enabled() && !s.probe.Timer2().Enabled());
+        QCOMPARE(s.probe.Timer1().Enabled(), !editing);
+        QVERIFY(s.asked.isEmpty());
     }
 };
 

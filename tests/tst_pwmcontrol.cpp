@@ -28,15 +28,13 @@ private slots:
         QFETCH(QByteArray, bytes);
         StationFixture s;
         switch (button) {
-        case 0: s.station.pwm().cmd0P_Click(); break;
-        case 50: s.station.pwm().cmd50P_Click(); break;
-        case 100: s.station.pwm().cmd100P_Click(); break;
-        case -1: s.station.pwm().cmdPV01_Click(); break;
-        case -2: s.station.pwm().cmdSV02_Click(); break;
-        default: s.station.pwm().cmdFpwm_Click(button);
+        case 0: case 50: case 100: s.station.pressDuty(button); break;
+        case -1: s.station.askDuty(); break;
+        case -2: s.station.askFrequency(); break;
+        default: s.station.pressFrequency(button);
         }
         QTRY_COMPARE(s.peer.received(), bytes);
-        QCOMPARE(s.station.state.pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
+        QCOMPARE(s.probe.state().pendingCommand, QString::fromLatin1(bytes.chopped(1).split('\r').last()));
     }
 
     void replyDuringThePause()
@@ -49,7 +47,7 @@ private slots:
                 s.peer.write("1SV2=4\r");
         });
         s.station.pressFrequency(4);
-        QCOMPARE(s.station.state.replies.reportedValues[2], 4.f);
+        QCOMPARE(s.probe.state().replies.reportedValues[2], 4.f);
     }
 
     void typedDuty_data()
@@ -69,28 +67,31 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(QByteArray, sent);
         StationFixture s;
-        s.station.pwm().cmdSV01_Click(entry);
+        s.station.sendDuty(entry);
         QCOMPARE(s.log, sent.isEmpty() ? QStringList{"box error"} : QStringList());
-        QCOMPARE(s.station.state.pendingCommand, QString::fromLatin1(sent.left(sent.size() - 1))); // refused: no send step at all
+        QCOMPARE(s.probe.state().pendingCommand, QString::fromLatin1(sent.left(sent.size() - 1))); // refused: no send step at all
         QTRY_COMPARE(s.peer.received(), sent);
     }
 
     void readBack()
     {
-        StationFixture s;
-        s.station.pwm().startAfterDiscovery();
-        QVERIFY(s.station.Timer2.Enabled());
-        s.station.pwm().Timer2_Timer();
-        QCOMPARE(s.log, QStringList{"enabled"}); // usable before the first query goes out
-        QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r"));
-        s.station.pwm().Timer2_Timer();
-        QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r1SV2\r"));
-        QVERIFY(!s.station.Timer2.Enabled());
-        s.station.pwm().Timer2_Timer(); // a late tick does nothing more
-        // Every discovery runs the read-back afresh.
-        s.station.pwm().startAfterDiscovery();
-        QCOMPARE(s.station.state.pwm.queryStep, std::int16_t(0));
-        QCOMPARE(s.log, QStringList{"enabled"});
+        StationFixture s(true, QStringLiteral("Tavermund"), Intervals{}); // the test ticks Timer2 itself
+        WindowTimer &timer2 = s.probe.Timer2();
+        for (int discovery = 0; discovery < 2; ++discovery) {
+            // Every discovery runs the read-back afresh.
+            s.peer.write("1BSok\r");
+            QTRY_VERIFY(timer2.Enabled());
+            s.log.clear();
+            s.peer.clearReceived();
+            StationProbe::tick(timer2);
+            QCOMPARE(s.log.value(0), "enabled"); // usable before the first query goes out
+            QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r"));
+            StationProbe::tick(timer2);
+            QTRY_COMPARE(s.peer.received(), QByteArray("1SV1\r1SV2\r"));
+            QVERIFY(!timer2.Enabled());
+            StationProbe::tick(timer2); // a late tick does nothing more
+            QCOMPARE(s.log.count("read back"), 1);
+        }
     }
 
     void pollCadence_data()
@@ -109,16 +110,20 @@ private slots:
         QFETCH(int, sampleTime);
         QFETCH(QString, ticks);
         StationFixture s;
-        s.station.state.settings.sampleTime = std::int16_t(sampleTime);
-        s.station.pwm().startAfterDiscovery();
-        QCOMPARE(s.station.StTimer.Enabled(), sampleTime > 0);
-        s.station.pwm().stopPolling();
-        QVERIFY(!s.station.StTimer.Enabled());
+        s.probe.state().settings.sampleTime = std::int16_t(sampleTime);
+        s.peer.write("1BSok\r");
+        QTRY_VERIFY(s.log.contains("found"));
+        QCOMPARE(s.probe.StTimer().Enabled(), sampleTime > 0);
+        s.station.openSettings(); // stops the poll
+        QVERIFY(!s.probe.StTimer().Enabled());
+        s.probe.Timer2().setEnabled(false); // the test ticks alone
+        s.peer.clearReceived();
+        s.log.clear();
         QObject::connect(&s.peer, &PtyPeer::bytesArrived, [&] { s.log << "wire"; });
         QStringList seen;
         for (qsizetype tick = 0; sampleTime > 0 && tick <= ticks.count(u' '); ++tick) {
             const qsizetype polls = s.log.count("lock");
-            s.station.pwm().StTimer_Timer();
+            StationProbe::tick(s.probe.StTimer());
             seen << s.log.filter("STime:").last().section(u':', 2) + (s.log.count("lock") > polls ? "*" : "");
         }
         QCOMPARE(seen.join(u' '), ticks);
@@ -131,13 +136,13 @@ private slots:
     void pollOnALostPort()
     {
         StationFixture s(false);
-        s.station.state.settings.sampleTime = 1;
-        s.station.state.pwm.pollCount = 1;
-        s.station.pwm().StTimer_Timer();
+        s.probe.state().settings.sampleTime = 1;
+        s.probe.state().pwm.pollCount = 1;
+        StationProbe::tick(s.probe.StTimer());
         // The device is taken for lost: the recovery takes the lock off and
         // restarts the link; nobody is asked.
         QCOMPARE(s.log.mid(0, 3), (QStringList{"STime:1 STimer:1", "lock", "unlock"}));
-        QVERIFY(s.log.contains("lost, port closed") && s.station.Timer1.Enabled());
+        QVERIFY(s.log.contains("lost, port closed") && s.probe.Timer1().Enabled());
         QCOMPARE(s.lostWith, 8018);
         QVERIFY(s.asked.isEmpty());
     }

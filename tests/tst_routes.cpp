@@ -6,6 +6,7 @@
 // boxes, the log switch, the exit, a stop signal; and the one test on the
 // real clock.
 
+#include "StationProbe.h"
 #include "WindowFixture.h"
 #include "toolkit/Constants.h"
 #include "ui/ControlPainter.h"
@@ -64,13 +65,14 @@ private slots:
         // The port is gone when "50%" sends: Yes restarts the link, so the
         // "PV1?" that follows fails too and asks again; nothing stays locked.
         fx.peer().clearReceived();
-        f.station().MSComm1.setPortOpen(false);
-        f.station().StTimer.setEnabled(true);
+        StationProbe probe(f.station());
+        probe.MSComm1().setPortOpen(false);
+        probe.StTimer().setEnabled(true);
         f.setInputLocked(true);
-        f.station().pwm().cmd50P_Click();
+        f.station().pressDuty(50);
         QCOMPARE(fx.asked.size(), 2);
-        QCOMPARE(fx.asked[1].style, 276); // Yes and No, No the default, the stop sign
-        QVERIFY(!f.inputLocked() && !f.station().StTimer.Enabled() && f.ui.frmTemp[1]->isEnabled());
+        QCOMPARE(fx.asked[1].style, MessageRequest::YesNo | MessageRequest::Critical | MessageRequest::DefaultButton2);
+        QVERIFY(!f.inputLocked() && !probe.StTimer().Enabled() && f.ui.frmTemp[1]->isEnabled());
         QCOMPARE(fx.statuses.last(), QStringLiteral("wait..."));
         QTRY_COMPARE(fx.peer().received(), QByteArray("\r1BS?\r"));
     }
@@ -282,7 +284,7 @@ private slots:
         peer.clearReceived();
         QElapsedTimer clock;
         clock.start();
-        f.station().pwm().cmd50P_Click();
+        f.station().pressDuty(50);
         const qint64 handler = clock.elapsed();
         QTRY_VERIFY(peer.received().contains("PV1?\r"));
         const qint64 apart = peer.arrivalOf("PV1?\r") - peer.arrivalOf("1SV1=50\r");
@@ -333,11 +335,11 @@ private slots:
         QVERIFY(fx.discoverAndReadBack());
         fx.answers << MessageRequest::Yes;
         QTimer::singleShot(0, &f, [&f] { f.close(); });
-        f.station().pwm().cmd50P_Click();
+        f.station().pressDuty(50);
         QCOMPARE(fx.asked.size(), 1); // "PV1?" on the closed port would have asked again
-        QCOMPARE(fx.asked[0].style, 35);
+        QCOMPARE(fx.asked[0].style, MessageRequest::YesNoCancel | MessageRequest::Question);
         QVERIFY(!f.isVisible());
-        QVERIFY(!f.station().MSComm1.PortOpen());
+        QVERIFY(!StationProbe(f.station()).MSComm1().PortOpen());
     }
 };
 

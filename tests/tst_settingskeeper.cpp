@@ -44,12 +44,12 @@ private slots:
         StationFixture s(false);
         if (!file.isEmpty())
             s.dir.writeIni(file);
-        s.station.settings().LoadSettings();
-        QCOMPARE(s.log, QStringList{"loaded"});
-        QCOMPARE(s.station.state.settings.commPort, std::int16_t(port));
-        QCOMPARE(s.station.state.settings.tempNames[1], QString::fromLatin1(port == 1 ? "PWM(%):" : "a"));
-        QCOMPARE(s.station.MSComm1.CommPort(), port);
-        QCOMPARE(s.station.MSComm1.Settings(), s.station.state.settings.baudRate + ",N,8,1");
+        s.station.start();
+        QCOMPARE(s.log.count("loaded"), 1);
+        QCOMPARE(s.station.settingsInUse().commPort, std::int16_t(port));
+        QCOMPARE(s.station.settingsInUse().tempNames[1], QString::fromLatin1(port == 1 ? "PWM(%):" : "a"));
+        QCOMPARE(s.probe.MSComm1().CommPort(), port);
+        QCOMPARE(s.probe.MSComm1().Settings(), s.station.settingsInUse().baudRate + ",N,8,1");
         QCOMPARE(s.dir.readIni(), file); // never written by a load, nor created
     }
 
@@ -65,17 +65,18 @@ private slots:
         QFETCH(QString, com);
         QFETCH(QByteArray, line1);
         StationFixture s(false);
-        s.station.settings().LoadSettings();
-        s.station.MSComm1.setPortOpen(true);
-        s.station.settings().cmdSet_Click();
-        QVERIFY(s.station.settings().isPanelOpen());
-        s.station.settings().cmdExit_Click(entries(com));
+        s.station.start();
+        s.probe.MSComm1().setPortOpen(true);
+        s.station.openSettings();
+        QVERIFY(s.station.isPanelOpen());
+        s.log.clear();
+        s.station.saveSettings(entries(com));
         QCOMPARE(s.dir.readIni(), line1 + Defaults.mid(Defaults.indexOf('\n') + 1));
-        QVERIFY(!s.station.MSComm1.PortOpen()); // closed before the save
-        QCOMPARE(s.station.state.settings.commPort, std::int16_t(line1.left(1).toInt()));
+        QVERIFY(!s.probe.MSComm1().PortOpen()); // closed before the save
+        QCOMPARE(s.station.settingsInUse().commPort, std::int16_t(line1.left(1).toInt()));
         // The save restarts the link from the file.
-        QCOMPARE(s.log, (QStringList{"loaded", "panel open", "loaded", "#C0FFFF", "wait...", "panel closed"}));
-        QVERIFY(!s.station.settings().isPanelOpen());
+        QCOMPARE(s.log, (QStringList{"loaded", "#C0FFFF", "wait...", "panel closed"}));
+        QVERIFY(!s.station.isPanelOpen());
     }
 
     void saveRefused_data()
@@ -99,18 +100,19 @@ private slots:
         QFETCH(QString, link);
         StationFixture s(false);
         s.dir.writeIni(Defaults);
-        s.station.settings().LoadSettings();
-        s.station.settings().cmdSet_Click();
+        s.station.start();
+        s.station.openSettings();
+        s.log.clear();
         QVERIFY(!link.startsWith('/') || QFile::link(link, s.dir.linkPath(2)));
         if (!link.isEmpty())
-            s.station.settings().choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
+            s.station.choosePort({"Board", "", "", "pts", s.peer.slavePath(), s.peer.slavePath()});
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
         rlimit tiny = old;
         tiny.rlim_cur = diskFull ? 20 : old.rlim_cur; // the disk fills up part-way, even for root
         setrlimit(RLIMIT_FSIZE, &tiny);
-        s.station.settings().cmdExit_Click(entries(com, QStringLiteral("a much longer caption than before")));
+        s.station.saveSettings(entries(com, QStringLiteral("a much longer caption than before")));
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QCOMPARE(s.asked.size(), 1);
@@ -119,22 +121,56 @@ private slots:
             : link.isEmpty()           ? s.dir.iniPath()
                                        : s.dir.linkPath(2) + "\nis as it was";
         QVERIFY2(s.asked[0].prompt.contains(told), qPrintable(s.asked[0].prompt));
-        QCOMPARE(s.log, (QStringList{"loaded", "panel open"} + (diskFull ? QStringList() : QStringList{"refused 1"})));
-        QVERIFY(s.station.settings().isPanelOpen());
+        QCOMPARE(s.log, diskFull ? QStringList() : QStringList{"refused 1"});
+        QVERIFY(s.station.isPanelOpen());
         QCOMPARE(s.dir.readIni(), Defaults);
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2 + link.startsWith('/')); // no temporary file left
-        QCOMPARE(s.station.state.settings.tempNames[1], QStringLiteral("PWM(%):"));
+        QCOMPARE(s.station.settingsInUse().tempNames[1], QStringLiteral("PWM(%):"));
+    }
+
+    void saveWhileFound()
+    {
+        // The board answers while the panel is open, which starts the poll;
+        // the save closes the port on purpose, so the poll stops with it
+        // instead of failing on the closed port as a lost board.
+        StationFixture s(false);
+        s.dir.writeIni("1,\"9600\",\"1\",1,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
+        s.station.start();
+        s.station.openSettings();
+        QTRY_VERIFY(s.peer.received().contains("\r1BS?\r"));
+        s.peer.write("1BSok\r");
+        QTRY_VERIFY(s.probe.StTimer().Enabled());
+        s.log.clear();
+        s.station.saveSettings(entries(QStringLiteral("1")));
+        QTRY_VERIFY(s.log.contains("Searching for uc code...")); // the restart's first attempt
+        QCOMPARE(s.log.count("loaded"), 1);
+        QVERIFY(!s.log.contains("lost, port closed"));
+        QVERIFY(!s.probe.StTimer().Enabled());
+    }
+
+    void failedSendWhileEditing()
+    {
+        // Going on after a failed send with the panel open leaves the
+        // restart to SAVE-CLOSE: the panel is not reloaded over the edits.
+        StationFixture s(false);
+        s.station.start();
+        s.station.openSettings();
+        s.log.clear();
+        s.station.pressFrequency(3); // the port is closed
+        QCOMPARE(s.asked.size(), 1);
+        QCOMPARE(s.log, QStringList{"unlock"});
+        QVERIFY(s.station.isPanelOpen());
     }
 
     void loadUnderAnotherName()
     {
         StationFixture s(false, QStringLiteral("Bench2"));
         s.dir.writeIni("4,\"19200\",\"C\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-        s.station.shell().Form_Load();
+        s.station.start();
         QCOMPARE(s.log, (QStringList{"title Kelvandor: Bench2", "Status:", "loaded", "#C0FFFF", "wait..."}));
-        QCOMPARE(s.station.state.settingsPath, s.dir.path() + QStringLiteral("/Bench2.ini"));
-        QCOMPARE(s.station.state.settings.commPort, std::int16_t(4));
-        QVERIFY(s.station.Timer1.Enabled() && !s.station.TimerCom.Enabled());
+        QCOMPARE(s.probe.state().settingsPath, s.dir.path() + QStringLiteral("/Bench2.ini"));
+        QCOMPARE(s.station.settingsInUse().commPort, std::int16_t(4));
+        QVERIFY(s.probe.Timer1().Enabled() && !s.probe.TimerCom().Enabled());
     }
 };
 

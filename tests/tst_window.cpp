@@ -7,6 +7,7 @@
 // fonts installed here do not matter; they are compared with a tolerance
 // for anti-aliasing that still sees a control moved by one pixel.
 
+#include "StationProbe.h"
 #include "WindowFixture.h"
 #include "ui/FontResolver.h"
 #include "ui/PortPicker.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -90,7 +92,8 @@ private slots:
         QCOMPARE(f.windowTitle(), QStringLiteral("Kelvandor: Tavermund"));
         QCOMPARE(fx.statuses, (QStringList{"Status:", "wait..."}));
         QVERIFY(!fx.dir().iniExists());
-        QVERIFY(f.station().Timer1.Enabled() && !f.station().TimerCom.Enabled() && !f.station().Timer2.Enabled() && !f.station().StTimer.Enabled());
+        StationProbe probe(f.station());
+        QVERIFY(probe.Timer1().Enabled() && !probe.TimerCom().Enabled() && !probe.Timer2().Enabled() && !probe.StTimer().Enabled());
         QCOMPARE(f.minimumSize(), f.maximumSize());
         QVERIFY(f.windowIcon().availableSizes().contains(QSize(32, 32)));
         // Every control keeps its colours when the window loses the focus.
@@ -170,6 +173,9 @@ private slots:
         QTest::newRow("types 5, goes to another window") << "leave" << "10";
         QTest::newRow("presses Space on 0%, lets go in another window") << "space" << "10";
         QTest::newRow("types 5, answers a modal box") << "box" << "10";
+        // The close box: the exit box opens once the lock is lifted, not
+        // while the operator can use no control.
+        QTest::newRow("types 5, closes the window") << "close" << "105";
     }
     void inputDuringTheLock()
     {
@@ -229,7 +235,11 @@ private slots:
         } else if (meanwhile == "box") {
             QTest::keyClick(keyboard, Qt::Key_5);
             QTimer::singleShot(0, &f, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
-            QVERIFY(!f.close()); // the exit box, answered Cancel
+            QMessageBox::information(&f, QStringLiteral("Box"), QStringLiteral("A box"));
+        } else if (meanwhile == "close") {
+            QTest::keyClick(keyboard, Qt::Key_5);
+            QVERIFY(!f.close());
+            QVERIFY(fx.asked.isEmpty());
         }
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
@@ -237,6 +247,8 @@ private slots:
         QCoreApplication::processEvents(); // the held input, if any
         QCOMPARE(box->text(), text);
         QVERIFY(!f.ui.cmd0P->isDown());
+        QCOMPARE(fx.asked.size(), meanwhile == "close" ? 1 : 0); // the exit box, answered Cancel
+        QVERIFY(f.isVisible());
     }
     void looks_data()
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PtyPeer.h"
+#include "StationProbe.h"
 #include "TempExeDir.h"
 #include "app/BenchStation.h"
 
@@ -17,14 +18,15 @@ struct StationFixture
                             Intervals intervals = Intervals{}.compressed(10))
         : dir(executableName)
         , station(options(dir, ask, intervals))
+        , probe(station)
     {
         peer.linkAs(dir.linkPath(1));
         BenchStation &s = station;
-        s.state.settings = SettingsValues::defaults();
+        probe.state().settings = SettingsValues::defaults();
         if (open) {
-            s.MSComm1.setRThreshold(1);
-            s.MSComm1.setInputLen(1);
-            s.MSComm1.setPortOpen(true);
+            probe.MSComm1().setRThreshold(1);
+            probe.MSComm1().setInputLen(1);
+            probe.MSComm1().setPortOpen(true);
         }
         const auto says = [this](const QString &what) {
             return [this, what](auto... value) { log << (what + ... + QStringLiteral(" %1").arg(value)); };
@@ -42,11 +44,12 @@ struct StationFixture
         QObject::connect(&s, &BenchStation::entryRefused, says(QStringLiteral("refused")));
         QObject::connect(&s, &BenchStation::deviceFound, says(QStringLiteral("found")));
         QObject::connect(&s, &BenchStation::deviceLost, [this](int error) {
-            log << QStringLiteral("lost, port %1").arg(station.MSComm1.PortOpen() ? "open" : "closed");
+            log << QStringLiteral("lost, port %1").arg(probe.MSComm1().PortOpen() ? "open" : "closed");
             lostWith = error;
         });
         QObject::connect(&s, &BenchStation::inputLockChanged, [this](bool on) { log << (on ? "lock" : "unlock"); });
         QObject::connect(&s, &BenchStation::controlsEnabled, says(QStringLiteral("enabled")));
+        QObject::connect(&s, &BenchStation::readBackDone, says(QStringLiteral("read back")));
         QObject::connect(&s, &BenchStation::dutyEntryChanged, says(QStringLiteral("box")));
     }
 
@@ -68,6 +71,7 @@ struct StationFixture
     TempExeDir dir;
     PtyPeer peer;
     BenchStation station;
+    StationProbe probe;
     QStringList log;
     int lostWith = 0;
 };

@@ -52,16 +52,21 @@ std::uint32_t WindowFixture::pixel(QWidget *control)
 
 bool WindowFixture::discover()
 {
-    const QByteArray request = "\r" + m_form->station().state.settings.deviceId.toLatin1() + "BS?\r";
+    const QByteArray id = m_form->station().settingsInUse().deviceId.toLatin1();
+    const QByteArray request = "\r" + id + "BS?\r";
     if (!QTest::qWaitFor([&] { return m_peer.received().contains(request); }, 5000))
         return false;
-    m_peer.write(m_form->station().state.settings.deviceId.toLatin1() + "BSok\r");
-    return QTest::qWaitFor([&] { return !m_form->station().Timer1.Enabled(); }, 5000);
+    m_peer.write(id + "BSok\r");
+    return QTest::qWaitFor([&] { return m_form->station().isBoardFound(); }, 5000);
 }
 
 bool WindowFixture::discoverAndReadBack()
 {
-    const bool done = discover() && QTest::qWaitFor([&] { return !m_form->station().Timer2.Enabled(); }, 5000);
+    bool readBack = false;
+    const QMetaObject::Connection c = QObject::connect(&m_form->station(), &BenchStation::readBackDone,
+                                                       [&readBack] { readBack = true; });
+    const bool done = discover() && QTest::qWaitFor([&] { return readBack; }, 5000);
+    QObject::disconnect(c);
     m_peer.clearReceived();
     return done;
 }

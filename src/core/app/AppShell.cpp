@@ -57,9 +57,3 @@ void AppShell::endWithoutAsking()
         m_comm.setPortOpen(false);
     emit exitConfirmed();
 }
-
-void AppShell::restartUnlessEditing()
-{
-    if (!m_settings.isPanelOpen())
-        RestartLink();
-}

@@ -12,9 +12,9 @@ class SerialComponent;
 class SettingsKeeper;
 class WindowTimer;
 
-// The application shell: the window's load event, the one procedure that
-// (re)starts the search for the device, the search retry tick and the exit
-// confirmation.
+// The application shell: what a window's life needs of the bench: its load
+// event, the one procedure that (re)starts the search for the device, the
+// search retry tick and the exit confirmation.
 class AppShell : public QObject
 {
     Q_OBJECT
@@ -31,11 +31,6 @@ public:
     // What a Yes on the exit box does, without asking (the program is told
     // to end from outside: a desktop session ending, Ctrl+C).
     void endWithoutAsking();
-
-    // After the device was lost. With the settings panel open, its
-    // SAVE-CLOSE restarts the link; a restart now would reload the panel
-    // over the operator's edits.
-    void restartUnlessEditing();
 
 signals:
     void captionChanged(const QString &caption);

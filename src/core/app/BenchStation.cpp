@@ -1,20 +1,27 @@
 #include "app/BenchStation.h"
 
+#include "link/Protocol.h"
+#include "toolkit/Constants.h"
+
 #include <QMetaMethod>
 
 BenchStation::BenchStation(StationOptions options, QObject *parent)
     : QObject(parent)
-    , Timer1(QStringLiteral("Timer1"), options.intervals.searchRetry)
-    , TimerCom(QStringLiteral("TimerCom"), options.intervals.replyTimeout)
-    , Timer2(QStringLiteral("Timer2"), options.intervals.readBackStep)
-    , StTimer(QStringLiteral("StTimer"), options.intervals.pollTick)
     , m_options(std::move(options))
+    , Timer1(QStringLiteral("Timer1"), m_options.intervals.searchRetry)
+    , TimerCom(QStringLiteral("TimerCom"), m_options.intervals.replyTimeout)
+    , Timer2(QStringLiteral("Timer2"), m_options.intervals.readBackStep)
+    , StTimer(QStringLiteral("StTimer"), m_options.intervals.pollTick)
     , m_display(m_options.intervals.frame)
-    , m_settings(MSComm1, state.settings, state.settingsPath, m_options.executable, m_options.ask)
-    , m_link(MSComm1, state.settings, state.replies, Timer1, TimerCom, m_display)
-    , m_sender(MSComm1, state.pendingCommand, m_options.ask, m_options.intervals.pacing)
+    , m_ledger(m_options.replyPatience)
+    , m_settings(MSComm1, state.settings, state.settingsPath, m_options.executable,
+                 [this](const MessageRequest &r) { return ask(r); })
+    , m_link(MSComm1, state.settings, state.replies, Timer1, TimerCom, m_display, m_ledger)
+    , m_sender(MSComm1, state.pendingCommand, [this](const MessageRequest &r) { return ask(r); },
+               m_options.intervals.pacing)
     , m_pwm(m_sender, MSComm1, state.settings, state.pwm, Timer2, StTimer)
-    , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable, m_options.ask)
+    , m_shell(m_settings, m_link, MSComm1, Timer1, m_options.executable,
+              [this](const MessageRequest &r) { return ask(r); })
 {
     MSComm1.setLinkDirectory(m_options.linkDirectory.isEmpty() ? m_options.executable.directory
                                                                : m_options.linkDirectory);
@@ -34,8 +41,8 @@ BenchStation::~BenchStation()
 void BenchStation::wire()
 {
     connect(&MSComm1, &SerialComponent::OnComm, this, &BenchStation::receiveEvent);
-    connect(&MSComm1, &SerialComponent::PortLost, &m_link, &LinkSession::recoverLostDevice);
-    connect(&MSComm1, &SerialComponent::outputWritten, this, &BenchStation::lineSent);
+    connect(&MSComm1, &SerialComponent::PortLost, this, [this](int error) { recover(Cause::DeviceLost, error); });
+    connect(&MSComm1, &SerialComponent::outputWritten, this, &BenchStation::recordSent);
     connect(&Timer1, &WindowTimer::Timer, &m_shell, &AppShell::Timer1_Timer);
     connect(&TimerCom, &WindowTimer::Timer, &m_link, &LinkSession::TimerCom_Timer);
     connect(&Timer2, &WindowTimer::Timer, &m_pwm, &PwmControl::Timer2_Timer);
@@ -64,18 +71,22 @@ void BenchStation::wireReports()
     connect(&m_settings, &SettingsKeeper::saved, &m_shell, &AppShell::RestartLink);
 
     connect(&m_link, &LinkSession::deviceFound, this, &BenchStation::startAfterDiscovery);
-    connect(&m_link, &LinkSession::deviceLost, this, &BenchStation::recoverLostDevice);
     connect(&m_link, &LinkSession::portFailed, this, &BenchStation::portFailed);
+    connect(&m_link, &LinkSession::replyMatched, this, [this](const ReplyLedger::Answer &a) {
+        emit replyMatched(a.id, a.command, a.reply);
+    });
 
     connect(&m_sender, &CommandSender::sendFailed, this, &BenchStation::sendFailed);
-    connect(&m_sender, &CommandSender::restartWanted, this, &BenchStation::recoverFailedSend);
+    connect(&m_sender, &CommandSender::restartWanted, this, [this] { recover(Cause::SendFailed, 0); });
+    connect(&m_sender, &CommandSender::endChosen, this, &BenchStation::endOnTheOperatorsChoice);
+    connect(&m_sender, &CommandSender::pausesOver, this, &BenchStation::pauseEnded);
 
     connect(&m_pwm, &PwmControl::statusChanged, this, &BenchStation::showStatus);
     connect(&m_pwm, &PwmControl::inputLockChanged, this, &BenchStation::inputLockChanged);
     connect(&m_pwm, &PwmControl::controlsEnabled, this, &BenchStation::controlsEnabled);
     connect(&m_pwm, &PwmControl::readBackDone, this, &BenchStation::readBackDone);
     connect(&m_pwm, &PwmControl::dutyEntryChanged, this, &BenchStation::dutyEntryChanged);
-    connect(&m_pwm, &PwmControl::pollFailed, &m_link, &LinkSession::recoverLostDevice);
+    connect(&m_pwm, &PwmControl::pollFailed, this, [this](int error) { recover(Cause::DeviceLost, error); });
 }
 
 // The per-line reports cost something on a flood, so they are passed on
@@ -98,6 +109,22 @@ void BenchStation::connectNotify(const QMetaMethod &signal)
     }
 }
 
+// Every box goes through here, so that nothing starts while one is open.
+int BenchStation::ask(const MessageRequest &request)
+{
+    ++m_asking;
+    const int answer = m_options.ask(request);
+    --m_asking;
+    pauseEnded();
+    return answer;
+}
+
+void BenchStation::pauseEnded()
+{
+    if (!isBusy())
+        QMetaObject::invokeMethod(this, &BenchStation::becameIdle, Qt::QueuedConnection);
+}
+
 // A receive event, with what its lines show written, and logged, at its end.
 void BenchStation::receiveEvent()
 {
@@ -106,6 +133,13 @@ void BenchStation::receiveEvent()
         m_link.MSComm1_OnComm();
     }
     m_log.flush();
+}
+
+void BenchStation::recordSent(const QString &text)
+{
+    emit lineSent(text);
+    if (const quint64 id = m_ledger.sent(text, state.settings.deviceId, ReplyLedger::Clock::now()))
+        emit commandIssued(id, text);
 }
 
 void BenchStation::showStatus(const QString &caption)
@@ -124,27 +158,42 @@ void BenchStation::showStatusColour(std::uint32_t colour)
 
 void BenchStation::startAfterDiscovery()
 {
+    m_found = true;
     emit deviceCodeChanged(QStringLiteral("Kelvandor: ") + WindowName.toString() + u' ' + m_options.executable.name);
-    m_pwm.startAfterDiscovery();
+    if (m_options.readBack)
+        m_pwm.startAfterDiscovery();
+    else
+        m_pwm.startPolling();
     emit deviceFound();
 }
 
-// The port is closed already; with the settings panel open its SAVE-CLOSE
-// restarts the link, as a restart now would reload the panel over the
-// operator's edits.
-void BenchStation::recoverLostDevice(int errorNumber)
+// The one recovery, for a device lost and for a failed send the operator
+// goes on from. Nothing is sent on the closed port afterwards: the
+// read-back and the poll stop with it. With the settings panel open, its
+// SAVE-CLOSE restarts the link.
+void BenchStation::recover(Cause cause, int errorNumber)
 {
+    if (MSComm1.PortOpen())
+        MSComm1.setPortOpen(false);
+    m_ledger.clear();
+    m_found = false;
+    StTimer.setEnabled(false);
+    Timer2.setEnabled(false);
     emit inputLockChanged(false);
-    m_pwm.stopPolling();
-    m_shell.restartUnlessEditing();
-    emit deviceLost(errorNumber);
+    if (!m_settings.isPanelOpen())
+        m_shell.RestartLink();
+    if (cause == Cause::DeviceLost) {
+        emit deviceLost(errorNumber);
+        // The error stands on the status line until the next attempt.
+        showStatusColour(Colour::LightRed);
+        showStatus(Protocol::portErrorStatus(errorNumber));
+    }
 }
 
-void BenchStation::recoverFailedSend()
+void BenchStation::endOnTheOperatorsChoice()
 {
-    m_pwm.stopPolling();
-    emit inputLockChanged(false);
-    m_shell.RestartLink();
+    stopAll();
+    emit endChosen();
 }
 
 // The confirmed exit, and the end of the station: no timer ticks any more,
@@ -188,8 +237,15 @@ void BenchStation::openSettings()
     m_settings.cmdSet_Click();
 }
 
+// The save closes the port on purpose: nothing of the read-back or the
+// poll is to be sent on it, and the poll runs again only once the board
+// is found anew.
 void BenchStation::saveSettings(const SettingsKeeper::PanelEntries &entries)
 {
+    Timer2.setEnabled(false);
+    StTimer.setEnabled(false);
+    m_ledger.clear();
+    m_found = false;
     m_settings.cmdExit_Click(entries);
 }
 
@@ -216,10 +272,19 @@ void BenchStation::searchNow()
     m_shell.Timer1_Timer();
 }
 
-void BenchStation::readBack()
+void BenchStation::askDuty()
 {
     m_pwm.cmdPV01_Click();
+}
+
+void BenchStation::askFrequency()
+{
     m_pwm.cmdSV02_Click();
+}
+
+void BenchStation::pollNow()
+{
+    m_pwm.sendPoll();
 }
 
 void BenchStation::stop()
@@ -227,6 +292,8 @@ void BenchStation::stop()
     stopAll();
     if (MSComm1.PortOpen())
         MSComm1.setPortOpen(false);
+    m_ledger.clear();
+    m_found = false;
 }
 
 bool BenchStation::startLog(const QString &path)

@@ -2,20 +2,26 @@
 
 // BenchStation is the bench itself, without a window: the serial component
 // MSComm1, the four timers, the state, the five subsystems and every
-// connection between them. A front end (the window, the command line)
-// turns the operator's actions into calls on it and what it reports into
-// controls or output, and holds no rule of its own.
+// connection between them. A front end (the window, the command line, the
+// control server) turns what its user does into the calls below and what
+// the station reports into controls or output, and holds no rule of its
+// own. The serial component, the timers, the state and the subsystems are
+// the station's alone.
 //
 // The rules that tie the subsystems together live here:
 //  - the identification reply shows the device code and starts the
 //    read-back and the poll;
-//  - opening the settings panel stops the poll; a save restarts the link;
-//  - a device lost (an unplugged adapter, a failed poll) closes the port,
-//    stops the poll, takes the input lock off and restarts the link
-//    unless the settings panel is open, whose SAVE-CLOSE will;
-//  - a failed send that the operator goes on from does the same, always;
-//  - the confirmed exit stops every timer, and a handler that was pausing
-//    sends nothing more.
+//  - opening the settings panel stops the poll; a save closes the port on
+//    purpose, so the read-back and the poll stop with it, and restarts the
+//    link;
+//  - one recovery, for a device lost (an unplugged adapter, a failed poll)
+//    and for a failed send the operator goes on from: the port is closed,
+//    the read-back and the poll stop, the input lock comes off and the link
+//    restarts, unless the settings panel is open, whose SAVE-CLOSE will (a
+//    restart now would reload the panel over the operator's edits);
+//  - the confirmed exit, or the operator's choice to end in the failed-send
+//    box, stops every timer, and a handler that was pausing sends nothing
+//    more.
 //
 // Everything runs on the GUI thread; all connections are direct, so
 // effects happen in the order they are reported. What received lines show
@@ -26,6 +32,7 @@
 #include "app/StationOptions.h"
 #include "link/CommandSender.h"
 #include "link/LinkSession.h"
+#include "link/ReplyLedger.h"
 #include "log/LineLog.h"
 #include "pwm/PwmControl.h"
 #include "serial/SerialComponent.h"
@@ -63,11 +70,14 @@ public:
     void endWithoutAsking();
 
     // What a script does: the link restarted with its first search attempt
-    // at once, both read-back queries, and the end of its run: every timer
+    // at once; the two read-back queries, each on its own; the poll, written
+    // as the poll tick writes it; and the end of its run: every timer
     // stopped, the port closed, and a handler that was pausing sends
     // nothing more.
     void searchNow();
-    void readBack();
+    void askDuty();
+    void askFrequency();
+    void pollNow();
     void stop();
 
     // A record of every line sent and received (see LineLog).
@@ -76,21 +86,21 @@ public:
     const LineLog &log() const { return m_log; }
 
     // What the window paints for the received lines and the status line.
-    DisplayBatch &display() { return m_display; }
+    const DisplayBatch &display() const { return m_display; }
+    // Writes what the display holds back, for anyone about to read it.
+    void flushDisplay() { m_display.flush(); }
 
-    AppShell &shell() { return m_shell; }
-    SettingsKeeper &settings() { return m_settings; }
-    LinkSession &link() { return m_link; }
-    CommandSender &sender() { return m_sender; }
-    PwmControl &pwm() { return m_pwm; }
+    // What a front end may look at.
     const StationOptions &options() const { return m_options; }
-
-    SerialComponent MSComm1;
-    WindowTimer Timer1;
-    WindowTimer TimerCom;
-    WindowTimer Timer2;
-    WindowTimer StTimer;
-    BenchState state;
+    const SettingsValues &settingsInUse() const { return state.settings; }
+    bool isPanelOpen() const { return m_settings.isPanelOpen(); }
+    // The device the port opens: a path, or empty when COM n reaches none.
+    QString deviceInUse() const { return MSComm1.deviceInUse(); }
+    // The board answered the search and has not been lost since.
+    bool isBoardFound() const { return m_found; }
+    // A handler is under way: inside a pacing pause or waiting for the
+    // operator's answer to a box. Another command must not start now.
+    bool isBusy() const { return m_sender.isPausing() || m_asking > 0; }
 
 signals:
     void captionChanged(const QString &caption);
@@ -112,6 +122,12 @@ signals:
     void inputLockChanged(bool locked);
     // The operator confirmed the exit; the port is closed.
     void exitConfirmed();
+    // The operator chose to end in the failed-send box: the program ends at
+    // once, without the exit box. Nothing more is sent.
+    void endChosen();
+    // Nothing is under way any more (see isBusy); queued, so that it comes
+    // from the event loop and never from inside the handler that ended.
+    void becameIdle();
 
     // For scripts and records.
     void lineReceived(const QString &line);
@@ -123,30 +139,50 @@ signals:
     void sendFailed(int errorNumber, const QString &reason);
     void logChanged(bool open);
     void logFailed(const QString &path, const QString &reason);
+    // A command that the board answers has gone out (see ReplyLedger), and
+    // the reply that answers it, matched in the order they were sent.
+    void commandIssued(quint64 id, const QString &command);
+    void replyMatched(quint64 id, const QString &command, const QString &reply);
 
 protected:
     void connectNotify(const QMetaMethod &signal) override;
 
 private:
+    friend class StationProbe; // the tests' one view of the fixed names
+
+    enum class Cause { DeviceLost, SendFailed };
+
     void wire();
     void wireReports();
+    int ask(const MessageRequest &request);
     void receiveEvent();
+    void recordSent(const QString &text);
     void showStatus(const QString &caption);
     void showStatusColour(std::uint32_t colour);
     void startAfterDiscovery();
-    void recoverLostDevice(int errorNumber);
-    void recoverFailedSend();
+    void recover(Cause cause, int errorNumber);
+    void endOnTheOperatorsChoice();
     void stopAll();
+    void pauseEnded();
     void logOpenChanged(bool open);
 
     StationOptions m_options;
+    SerialComponent MSComm1;
+    WindowTimer Timer1;
+    WindowTimer TimerCom;
+    WindowTimer Timer2;
+    WindowTimer StTimer;
+    BenchState state;
     DisplayBatch m_display;
     LineLog m_log;
+    ReplyLedger m_ledger;
     SettingsKeeper m_settings;
     LinkSession m_link;
     CommandSender m_sender;
     PwmControl m_pwm;
     AppShell m_shell;
+    bool m_found = false;
+    int m_asking = 0; // boxes open, nested
     // The per-line reports are passed on only once someone listens.
     bool m_forwardsStatus = false;
     bool m_forwardsColour = false;

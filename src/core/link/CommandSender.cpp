@@ -1,6 +1,5 @@
 #include "link/CommandSender.h"
 
-#include "toolkit/ProgramEnd.h"
 #include "link/Protocol.h"
 #include "serial/CommError.h"
 #include "serial/SerialComponent.h"
@@ -32,11 +31,12 @@ void CommandSender::SendAction()
                               MessageRequest::YesNo | MessageRequest::Critical | MessageRequest::DefaultButton2,
                               QStringLiteral("MsgBox: NO RESPONSE - COMMUNICATION ERROR!"),
                               QStringLiteral("DEMO.HLP"), 1000});
-    if (answer != MessageRequest::Yes)
-        ProgramEnd::now();
-
-    if (m_comm.PortOpen())
-        m_comm.setPortOpen(false);
+    if (answer != MessageRequest::Yes) {
+        // Nothing more is sent or waited for, whatever the caller had left.
+        m_shutDown = true;
+        emit endChosen();
+        return;
+    }
     emit restartWanted();
 }
 
@@ -44,7 +44,10 @@ void CommandSender::PacingDelay()
 {
     if (m_shutDown)
         return;
+    ++m_pausing;
     EventPump::pauseFor(m_pacing);
+    if (--m_pausing == 0)
+        emit pausesOver();
 }
 
 void CommandSender::send(const QString &command)

@@ -11,7 +11,8 @@ class SerialComponent;
 // The two subroutines behind the hidden buttons: SendAction writes
 // pendingCommand and a carriage return, and offers to restart the link or
 // end the program when the write fails; PacingDelay pauses while the window
-// keeps handling its events.
+// keeps handling its events. Ending the program is the front end's affair:
+// the operator's choice is reported, and nothing more is sent.
 class CommandSender : public QObject
 {
     Q_OBJECT
@@ -30,12 +31,19 @@ public:
     // window closed sends nothing more and waits no longer.
     void shutDown() { m_shutDown = true; }
 
+    // A pause is under way (nested handlers may be running inside it).
+    bool isPausing() const { return m_pausing > 0; }
+
 signals:
     // A write of pendingCommand failed, before the operator is asked.
     void sendFailed(int errorNumber, const QString &reason);
-    // A send failed and the operator chose to go on; the port is closed.
-    // The poll stops, the window is enabled again and the link restarts.
+    // A send failed and the operator chose to go on: the link is to be
+    // recovered (the port closed, the poll stopped, the link restarted).
     void restartWanted();
+    // A send failed and the operator chose to end the program.
+    void endChosen();
+    // The outermost pause has ended.
+    void pausesOver();
 
 private:
     SerialComponent &m_comm;
@@ -43,4 +51,5 @@ private:
     AskOperator m_ask;
     std::chrono::milliseconds m_pacing;
     bool m_shutDown = false;
+    int m_pausing = 0;
 };

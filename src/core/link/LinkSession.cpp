@@ -18,10 +18,12 @@
 #include <algorithm>
 
 LinkSession::LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state,
-                         WindowTimer &searchRetry, WindowTimer &replyTimeout, DisplayBatch &display, QObject *parent)
+                         WindowTimer &searchRetry, WindowTimer &replyTimeout, DisplayBatch &display,
+                         ReplyLedger &ledger, QObject *parent)
     : QObject(parent)
     , m_comm(comm)
     , m_display(display)
+    , m_ledger(ledger)
     , m_settings(settings)
     , m_state(state)
     , m_searchRetry(searchRetry)
@@ -79,6 +81,10 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
     if (m_listened.lines)
         emit lineReceived(line.text);
+    if (!m_ledger.isEmpty() && !line.overflowed) {
+        if (const auto answer = m_ledger.received(line.text, m_settings.deviceId, ReplyLedger::Clock::now()))
+            emit replyMatched(*answer);
+    }
     m_replyTimeout.setEnabled(false);
     showStatusColour(Colour::LightGreen);
     showStatus(receivedStatus(line.text));
@@ -130,15 +136,6 @@ const QString &LinkSession::receivedStatus(const QString &line)
     m_caption.resize(m_statusPrefix.size() + line.size());
     std::copy(line.cbegin(), line.cend(), std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), m_caption.begin()));
     return m_caption;
-}
-
-void LinkSession::recoverLostDevice(int errorNumber)
-{
-    if (m_comm.PortOpen())
-        m_comm.setPortOpen(false);
-    emit deviceLost(errorNumber);
-    showStatusColour(Colour::LightRed);
-    showStatus(Protocol::portErrorStatus(errorNumber));
 }
 
 void LinkSession::showStatus(const QString &caption)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LineAssembler.h"
+#include "link/ReplyLedger.h"
 
 #include <QChar>
 #include <QObject>
@@ -23,24 +24,20 @@ struct SettingsValues;
 // the received line and the reported values. What the window is to show
 // it writes on the display it is given, in the order of the steps; the
 // status texts and colours, the lines and the values also go out as
-// signals, to whoever listens.
+// signals, to whoever listens. While commands wait for their replies, each
+// line is also offered to the ledger that matches replies to commands.
 class LinkSession : public QObject
 {
     Q_OBJECT
 
 public:
     LinkSession(SerialComponent &comm, const SettingsValues &settings, ReplyState &state, WindowTimer &searchRetry,
-                WindowTimer &replyTimeout, DisplayBatch &display, QObject *parent = nullptr);
+                WindowTimer &replyTimeout, DisplayBatch &display, ReplyLedger &ledger, QObject *parent = nullptr);
 
     void cmdInicijalizacija_Click();
     void TimerCom_Timer();
     void MSComm1_OnComm();
     void HandleReply(const LineAssembler::Line &line);
-
-    // The device went away (unplugged adapter, failed poll): the port is
-    // closed, deviceLost lets the window recover, and the error stands on
-    // the status line until the next attempt.
-    void recoverLostDevice(int errorNumber);
 
 signals:
     // Every complete line, as it arrives, before anything acts on it.
@@ -54,9 +51,8 @@ signals:
     void deviceFound();
     // A value the device reported: index 1 the duty, 2 the frequency index.
     void valueReported(int index, float value);
-    // Before the error is shown: the window is enabled again, the poll
-    // stops and the search starts anew once the settings panel is closed.
-    void deviceLost(int errorNumber);
+    // A received line answers a command that waited for it (ReplyLedger).
+    void replyMatched(const ReplyLedger::Answer &answer);
 
 protected:
     void connectNotify(const QMetaMethod &signal) override;
@@ -70,6 +66,7 @@ private:
 
     SerialComponent &m_comm;
     DisplayBatch &m_display;
+    ReplyLedger &m_ledger;
     const SettingsValues &m_settings;
     ReplyState &m_state;
     WindowTimer &m_searchRetry;

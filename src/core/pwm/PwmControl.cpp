@@ -84,13 +84,18 @@ void PwmControl::cmdSV02_Click()
 
 void PwmControl::startAfterDiscovery()
 {
+    startPolling();
+    // Every discovery reads the device back afresh.
+    m_state.queryStep = 0;
+    m_readBack.setEnabled(true);
+}
+
+void PwmControl::startPolling()
+{
     if (m_settings.sampleTime > 0) {
         m_state.pollCount = std::int16_t(m_settings.sampleTime - 1);
         m_pollTick.setEnabled(true);
     }
-    // Every discovery reads the device back afresh.
-    m_state.queryStep = 0;
-    m_readBack.setEnabled(true);
 }
 
 void PwmControl::stopPolling()
@@ -121,15 +126,21 @@ void PwmControl::StTimer_Timer()
     if (!tick.poll)
         return;
 
+    if (sendPoll())
+        m_state.pollCount = 0;
+}
+
+bool PwmControl::sendPoll()
+{
     emit inputLockChanged(true);
     try {
         m_comm.setOutput(Protocol::poll(m_settings.deviceId) + Protocol::CR);
     } catch (const CommError &error) {
         // The device has gone; recovering takes the lock off again.
         emit pollFailed(error.number());
-        return;
+        return false;
     }
     m_sender.PacingDelay();
     emit inputLockChanged(false);
-    m_state.pollCount = 0;
+    return true;
 }

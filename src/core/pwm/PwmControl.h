@@ -48,10 +48,15 @@ public:
 
     void Timer2_Timer();
     void StTimer_Timer();
+    // The poll as the poll tick sends it: written straight to MSComm1 with
+    // the window locked, then the pause. False when the write failed.
+    bool sendPoll();
 
     // The identification reply: the read-back runs afresh, and the poll
     // starts when a poll period is set.
     void startAfterDiscovery();
+    // The poll alone, when a poll period is set.
+    void startPolling();
     void stopPolling();
 
 signals:

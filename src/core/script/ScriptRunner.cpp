@@ -53,7 +53,7 @@ void ScriptRunner::searchEnded()
     if (m_phase != Phase::Searching)
         return;
     m_timer.stop();
-    emit progress(QStringLiteral("found device \"%1\"").arg(m_station.state.settings.deviceId));
+    emit progress(QStringLiteral("found device \"%1\"").arg(m_station.settingsInUse().deviceId));
     m_phase = Phase::Running;
     runLater();
 }
@@ -105,7 +105,8 @@ void ScriptRunner::runSteps()
             m_duty.reset();
             m_frequency.reset();
             m_timer.start(m_limits.timeout);
-            m_station.readBack();
+            m_station.askDuty();
+            m_station.askFrequency();
             break;
         case Kind::Monitor:
             m_phase = Phase::Monitoring;
@@ -146,11 +147,11 @@ void ScriptRunner::timeUp()
     switch (m_phase) {
     case Phase::Searching:
         finish(NoResponse, QStringLiteral("no response from device \"%1\" on %2 within %3 s")
-                               .arg(m_station.state.settings.deviceId, m_port, seconds(m_limits.timeout)));
+                               .arg(m_station.settingsInUse().deviceId, m_port, seconds(m_limits.timeout)));
         break;
     case Phase::Reading:
         finish(NoResponse, QStringLiteral("device \"%1\" on %2 did not report %3 within %4 s")
-                               .arg(m_station.state.settings.deviceId, m_port,
+                               .arg(m_station.settingsInUse().deviceId, m_port,
                                     m_duty ? QStringLiteral("its frequency")
                                            : m_frequency ? QStringLiteral("its duty") : QStringLiteral("its duty and frequency"),
                                     seconds(m_limits.timeout)));

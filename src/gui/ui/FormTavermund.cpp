@@ -12,6 +12,7 @@
 #include "ui/LogSwitch.h"
 #include "ui/MessageBox.h"
 #include "ui/PortPicker.h"
+#include "ui/ProgramEnd.h"
 #include "ui/ReachTip.h"
 
 #include <QCloseEvent>
@@ -61,7 +62,7 @@ FormTavermund::FormTavermund(FormOptions options, QWidget *parent)
     ui = FormControls::find(this);
     m_portPicker = new PortPicker(ui.cmdPorts, ui.txtSet1[1], m_options.ports, m_options.executable.directory, this);
     m_reachTip = new ReachTip({ui.txtSet1[1], ui.lblStatus}, m_options.executable.directory,
-                              [this] { return int(m_station->state.settings.commPort); }, this);
+                              [this] { return int(m_station->settingsInUse().commPort); }, this);
     m_logSwitch = new LogSwitch(ui.cmdLog, *m_station, m_options.chooseLogFile, this);
     wire();
     wireReports();
@@ -118,6 +119,9 @@ void FormTavermund::wireReports()
     connect(s, &BenchStation::inputLockChanged, this, &FormTavermund::setInputLocked);
     connect(s, &BenchStation::controlsEnabled, ui.frmTemp[1], [this] { ui.frmTemp[1]->setEnabled(true); });
     connect(s, &BenchStation::dutyEntryChanged, ui.txtSV01, &QLineEdit::setText);
+    // No in the failed-send box ends the program at once: no further code
+    // runs, and the exit box is not shown.
+    connect(s, &BenchStation::endChosen, this, [] { ProgramEnd::now(); });
     // A box of its own, once the event that met the failure is over.
     connect(s, &BenchStation::logFailed, this, &FormTavermund::showLogFailure, Qt::QueuedConnection);
 

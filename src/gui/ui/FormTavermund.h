@@ -8,12 +8,11 @@
 // and the log switch of the settings panel.
 //
 // The names fixed by the tool's design, and where they live:
-//   MSComm1             station().MSComm1, the serial component (SerialComponent)
-//   Timer1              station().Timer1, the search retry: one INIT every 2.5 s
-//   TimerCom            station().TimerCom, the reply time-out of a search attempt
-//   Timer2              station().Timer2, the read-back steps after discovery
-//   StTimer             station().StTimer, the poll tick, once a second
-//   pendingCommand      station().state.pendingCommand, for SendAction
+//   MSComm1, Timer1, TimerCom, Timer2, StTimer, pendingCommand
+//                       the station's own (BenchStation): the serial
+//                       component, the search retry, the reply time-out,
+//                       the read-back steps, the poll tick, and the next
+//                       command for SendAction
 //   Form_Load, RestartLink, Timer1_Timer, Form_Unload      AppShell
 //   LoadSettings, SaveSettings, cmdSet_Click, cmdExit_Click SettingsKeeper
 //   cmdInicijalizacija_Click (INIT), TimerCom_Timer,
@@ -25,8 +24,7 @@
 //   ResetFrequencyButtons, cmdHelp_Click, cmdCloseHelp_Click  this window
 //   cmdPorts (the port list of the settings panel)         PortPicker
 //   cmdLog (the log switch of the settings panel)          LogSwitch
-// (the subsystems are station().shell(), .settings(), .link(), .sender()
-// and .pwm()).
+// The window reaches the station through its calls and reports only.
 //
 // Everything runs on the GUI thread. PacingDelay is the only place where
 // events are pumped inside a handler, so ticks, replies and clicks can run

@@ -2,10 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
+
+#include <utility>
 
 InputLock::InputLock(QWidget *window)
     : QObject(window)
@@ -100,6 +103,12 @@ bool InputLock::eventFilter(QObject *watched, QEvent *event)
         QCoreApplication::sendEvent(watched, &leave);
         return true;
     }
+    case QEvent::Close:
+        if (watched != m_window)
+            return false;
+        m_closeHeld = true;
+        event->ignore();
+        return true;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::InputMethod:
@@ -125,6 +134,9 @@ void InputLock::releaseHeldKeys()
         if (target)
             QCoreApplication::sendEvent(target, key.event.get());
     }
-    if (!m_locked)
-        watch(false);
+    if (m_locked)
+        return;
+    watch(false);
+    if (std::exchange(m_closeHeld, false))
+        m_window->close();
 }

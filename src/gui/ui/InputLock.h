@@ -23,6 +23,10 @@ class QWidget;
 // window stops being the active one (the operator went to another window,
 // or a modal box came up) before it is delivered.
 //
+// A request to close the window is held too, and made once the lock is
+// lifted: the exit box never opens while the operator can use no control,
+// and a click on the close box is not lost to a poll.
+//
 // Input is stopped where the window system delivers it, at the window
 // itself, before it reaches a control: a refused click must not move the
 // focus either.
@@ -55,4 +59,5 @@ private:
         std::unique_ptr<QEvent> event;
     };
     std::vector<HeldKey> m_held;
+    bool m_closeHeld = false;
 };

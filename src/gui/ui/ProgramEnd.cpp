@@ -1,4 +1,4 @@
-#include "toolkit/ProgramEnd.h"
+#include "ui/ProgramEnd.h"
 
 #include <cstdio>
 #include <cstdlib>
