@@ -1,6 +1,8 @@
 #include "ScriptOutput.h"
 
+#include "link/Protocol.h"
 #include "log/LineLog.h"
+#include "request/ReplyValue.h"
 #include "text/NumberReader.h"
 
 #include <QCoreApplication>
@@ -31,12 +33,36 @@ void ScriptOutput::error(const QString &text)
     print(stderr, (QCoreApplication::applicationName() + QStringLiteral(": error: ") + text + u'\n').toLocal8Bit());
 }
 
-void ScriptOutput::valuesRead(float duty, float frequencyIndex)
+void ScriptOutput::warning(const QString &text)
 {
-    // The same digits as the window's duty display, with a point always.
-    const QByteArray d = NumberReader::formatGeneral(duty).toLatin1();
-    const QByteArray f = NumberReader::formatGeneral(frequencyIndex).toLatin1();
-    print(stdout, m_json ? "{\"duty\":" + d + ",\"frequency\":" + f + "}\n" : "duty=" + d + "\nfrequency=" + f + '\n');
+    print(stderr, (QCoreApplication::applicationName() + QStringLiteral(": warning: ") + text + u'\n').toLocal8Bit());
+}
+
+namespace {
+
+// A reading good by the protocol in the window's digits, with a point
+// always; anything else as the board sent it (quoted in JSON unless it is a
+// number).
+QByteArray valueText(const RequestOutcome &reading, bool json)
+{
+    if (reading.ok())
+        return NumberReader::formatGeneral(float(reading.value)).toLatin1();
+    if (!json || ReplyValue::number(reading.valueText))
+        return reading.valueText.toUtf8();
+    return QJsonDocument(QJsonArray{reading.valueText}).toJson(QJsonDocument::Compact).chopped(1).mid(1);
+}
+
+} // namespace
+
+void ScriptOutput::valuesRead(const RequestOutcome &duty, const RequestOutcome &frequency)
+{
+    const QByteArray d = valueText(duty, m_json);
+    const QByteArray f = valueText(frequency, m_json);
+    const QByteArray hz = frequency.ok() ? Protocol::frequencyText(int(frequency.value)).toLatin1() : QByteArray();
+    if (m_json)
+        print(stdout, "{\"duty\":" + d + ",\"frequency\":" + f + ",\"frequency_hz\":" + (hz.isEmpty() ? "null" : hz) + "}\n");
+    else
+        print(stdout, "duty=" + d + "\nfrequency=" + f + "\nfrequency_hz=" + hz + '\n');
 }
 
 void ScriptOutput::lineMonitored(const QString &line)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/LocalStamp.h"
+#include "request/BoardRequest.h"
 
 #include <QObject>
 #include <QString>
@@ -9,8 +10,11 @@
 
 // What a run of the command line prints. Data goes to standard output, one
 // record per line, flushed at once so that a pipe sees each as it comes:
-//   read      duty=37.5 and frequency=3 on lines of their own, or
-//             {"duty":37.5,"frequency":3} with --json
+//   read      duty=37.5, frequency=3 and frequency_hz=980 on lines of
+//             their own, or {"duty":37.5,"frequency":3,"frequency_hz":980}
+//             with --json; a value outside the protocol as the board sent
+//             it (a JSON string when it is not a number), and no frequency
+//             in hertz for an index that selects none
 //   monitor   time,line as CSV (the line quoted when it holds a comma or a
 //             quote), or {"time":"...","line":"..."} with --json
 // Progress and errors go to standard error, prefixed with the program's
@@ -24,7 +28,8 @@ public:
 
     void progress(const QString &text);
     void error(const QString &text);
-    void valuesRead(float duty, float frequencyIndex);
+    void warning(const QString &text);
+    void valuesRead(const RequestOutcome &duty, const RequestOutcome &frequency);
     void lineMonitored(const QString &line);
 
 private:

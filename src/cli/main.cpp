@@ -16,12 +16,15 @@ namespace {
 
 const char *const Description = R"(Drives a PWM board over a serial port, as the Tavermund window does.
 
-Commands, run in order once the board has answered:
+Commands, run in order once the board has answered. Each set waits for the
+board's answer carrying the value sent; each read for the answers to its
+own queries.
   find             search for the board (a request every 2.5 s)
   duty 0|50|100    the window's duty buttons (each followed by PV1?)
   duty VALUE       a typed duty value, 0 to 100
   freq 1..7        a frequency button: 31372, 3921, 980, 490, 245, 122, 30.6 Hz
-  read             ask for the duty and the frequency; prints both
+  read             ask for the duty and the frequency; prints both, and the
+                   frequency in Hz
   monitor          print every received line with its time, until
                    --duration ends or Ctrl+C
 
@@ -29,8 +32,12 @@ Exit status:
   0    done
   2    usage error (an unknown option or command, a malformed value)
   3    a duty or frequency value refused
-  4    no response from the board within --timeout
+  4    no response from the board within --timeout (not found, a set not
+       confirmed, a query not answered)
   5    port error: missing, busy, permission denied, gone, or a failed send
+  6    the board answered, but not as asked: a set with another value, or a
+       reading that is not a number or outside the protocol (printed as
+       the board sent it, with a warning)
   130  interrupted before the work was done)";
 
 } // namespace
@@ -89,6 +96,10 @@ int main(int argc, char *argv[])
     run.station.ask = [](const MessageRequest &request) {
         return (request.style & 0x0F) == MessageRequest::YesNo ? int(MessageRequest::Yes) : int(MessageRequest::Ok);
     };
+    // A script asks for what it wants itself, and waits for each answer as
+    // long as it was told to.
+    run.station.readBack = false;
+    run.station.replyPatience = run.timeout;
     BenchStation station(run.station);
     QObject::connect(&station, &BenchStation::logFailed, &out, [&out](const QString &path, const QString &reason) {
         out.error(QStringLiteral("log %1: %2; logging has stopped").arg(path, reason));
@@ -99,6 +110,7 @@ int main(int argc, char *argv[])
     ScriptRunner runner(station, script.script, {run.timeout, run.duration});
     QObject::connect(&runner, &ScriptRunner::progress, &out, &ScriptOutput::progress);
     QObject::connect(&runner, &ScriptRunner::valuesRead, &out, &ScriptOutput::valuesRead);
+    QObject::connect(&runner, &ScriptRunner::warning, &out, &ScriptOutput::warning);
     QObject::connect(&runner, &ScriptRunner::lineMonitored, &out, &ScriptOutput::lineMonitored);
     QObject::connect(&runner, &ScriptRunner::finished, &app, [&out](int code, const QString &message) {
         if (!message.isEmpty())

@@ -138,8 +138,9 @@ void BenchStation::receiveEvent()
 void BenchStation::recordSent(const QString &text)
 {
     emit lineSent(text);
-    if (const quint64 id = m_ledger.sent(text, state.settings.deviceId, ReplyLedger::Clock::now()))
-        emit commandIssued(id, text);
+    const QString command = text.endsWith(Protocol::CR) ? text.chopped(1) : text;
+    if (const quint64 id = m_ledger.sent(command, state.settings.deviceId, ReplyLedger::Clock::now()))
+        emit commandIssued(id, command);
 }
 
 void BenchStation::showStatus(const QString &caption)

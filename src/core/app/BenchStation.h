@@ -98,6 +98,8 @@ public:
     QString deviceInUse() const { return MSComm1.deviceInUse(); }
     // The board answered the search and has not been lost since.
     bool isBoardFound() const { return m_found; }
+    // Characters received since the last line end, still waiting for one.
+    qsizetype unendedLength() const { return state.replies.rxLine.pending().size(); }
     // A handler is under way: inside a pacing pause or waiting for the
     // operator's answer to a box. Another command must not start now.
     bool isBusy() const { return m_sender.isPausing() || m_asking > 0; }

@@ -2,6 +2,10 @@
 
 #include "serial/CommError.h"
 
+#include <QStringList>
+
+#include <cmath>
+
 QString Protocol::searchRequest(const QString &deviceId)
 {
     return CR + deviceId + QStringLiteral("BS?") + CR;
@@ -74,4 +78,26 @@ QString Protocol::portErrorStatus(int errorNumber)
     default:
         return QStringLiteral("COM Port comm-error! ") + QString::number(errorNumber);
     }
+}
+
+QString Protocol::frequencyText(int index)
+{
+    return index >= 1 && index <= 7 ? QString::number(FrequencyHz[std::size_t(index)], 'g', 6) : QString();
+}
+
+QString Protocol::frequencyList()
+{
+    QStringList texts;
+    for (int k = 1; k <= 6; ++k)
+        texts << frequencyText(k);
+    return texts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + frequencyText(7) + QStringLiteral(" Hz");
+}
+
+int Protocol::frequencyIndexNear(double hz)
+{
+    for (int k = 1; k <= 7; ++k) {
+        if (std::abs(hz - FrequencyHz[std::size_t(k)]) <= FrequencyHz[std::size_t(k)] / 100)
+            return k;
+    }
+    return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <array>
+
 // The command lines the tool sends, without their final carriage return
 // (except the search request, which is written whole), and the texts it
 // shows for the link on the status line.
@@ -32,6 +34,15 @@ public:
     static QString pollStatus(int sampleTime, int pollCount);
     // "Invalid Port Number!", "Port already open!", "COM Port comm-error! 8012"
     static QString portErrorStatus(int errorNumber);
+
+    // The PWM frequency each index selects, in hertz (index 0 unused), as
+    // the frequency buttons show them: "31372" ... "30.6".
+    static constexpr std::array<double, 8> FrequencyHz{0, 31372, 3921, 980, 490, 245, 122, 30.6};
+    static QString frequencyText(int index);
+    // "31372, 3921, 980, 490, 245, 122 and 30.6 Hz"
+    static QString frequencyList();
+    // The index whose frequency lies within 1 % of `hz`, or 0.
+    static int frequencyIndexNear(double hz);
 
     static constexpr QChar CR = u'\r';
 };

@@ -7,5 +7,7 @@ enum ExitCode : int {
     ValueRefused = 3,  // a duty or frequency value the bench refuses
     NoResponse = 4,    // the board did not answer in time
     PortError = 5,     // the port is missing, busy or not ours, went away, or a send failed
+    BadAnswer = 6,     // the board answered, but not as asked: a set with another value, a
+                       // reading that is not a number or outside the protocol's range
     Interrupted = 130, // stopped by Ctrl+C or a stop signal before the work was done
 };

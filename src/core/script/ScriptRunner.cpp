@@ -5,7 +5,12 @@
 #include "script/RunOptions.h"
 #include "serial/CommError.h"
 
+#include <QRegularExpression>
+
 namespace {
+
+using Kind = BoardRequest::Kind;
+using Status = RequestOutcome::Status;
 
 QString seconds(std::chrono::milliseconds ms)
 {
@@ -17,152 +22,161 @@ QString seconds(std::chrono::milliseconds ms)
 ScriptRunner::ScriptRunner(BenchStation &station, Script script, Limits limits, QObject *parent)
     : QObject(parent)
     , m_station(station)
+    , m_requests(station, limits.timeout)
     , m_script(std::move(script))
     , m_limits(limits)
     , m_port(RunOptions::portName(station.options()))
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &ScriptRunner::timeUp);
-    connect(&station, &BenchStation::deviceFound, this, &ScriptRunner::searchEnded);
-    connect(&station, &BenchStation::readBackDone, this, &ScriptRunner::readBackEnded);
-    connect(&station, &BenchStation::valueReported, this, &ScriptRunner::takeValue);
+    connect(&m_requests, &RequestQueue::finished, this, &ScriptRunner::requestDone);
+    connect(&station, &BenchStation::deviceFound, this, &ScriptRunner::found);
+    connect(&station, &BenchStation::lineReceived, this, &ScriptRunner::hear);
     connect(&station, &BenchStation::portFailed, this, &ScriptRunner::failToOpen);
-    connect(&station, &BenchStation::sendFailed, this, &ScriptRunner::noteFailedSend);
     connect(&station, &BenchStation::deviceLost, this, &ScriptRunner::failOnLostPort);
+    connect(&station, &BenchStation::endChosen, this, [this] {
+        finish(PortError, QStringLiteral("could not send to %1: the port is closed").arg(m_port));
+    });
+}
+
+QString ScriptRunner::board() const
+{
+    return QStringLiteral("device \"%1\" on %2").arg(m_station.settingsInUse().deviceId, m_port);
 }
 
 void ScriptRunner::start()
 {
     m_phase = Phase::Searching;
-    const auto &given = m_station.options().settings;
-    emit progress(QStringLiteral("searching for device \"%1\" on %2").arg(given ? given->deviceId : QString(), m_port));
     m_timer.start(m_limits.timeout);
     m_station.searchNow();
+    if (m_phase == Phase::Searching)
+        emit progress(QStringLiteral("searching for %1").arg(board()));
 }
 
 void ScriptRunner::interrupt()
 {
     if (m_phase == Phase::Monitoring && !m_limits.duration)
-        finish(Done);
+        finish(m_endsWith);
     else
         finish(Interrupted, QStringLiteral("interrupted"));
 }
 
-void ScriptRunner::searchEnded()
+void ScriptRunner::found()
 {
     if (m_phase != Phase::Searching)
         return;
     m_timer.stop();
     emit progress(QStringLiteral("found device \"%1\"").arg(m_station.settingsInUse().deviceId));
     m_phase = Phase::Running;
-    runLater();
+    runNext();
 }
 
-void ScriptRunner::readBackEnded()
+// The next step, once the one before is done.
+void ScriptRunner::runNext()
 {
-    m_readBackDone = true;
-    if (m_phase == Phase::WaitingForReadBack) {
-        m_phase = Phase::Running;
-        runLater();
-    }
-}
-
-// Steps run from the event loop, never inside the receive event or the
-// pause that made them ready.
-void ScriptRunner::runLater()
-{
-    QMetaObject::invokeMethod(this, &ScriptRunner::runSteps, Qt::QueuedConnection);
-}
-
-void ScriptRunner::runSteps()
-{
-    using Kind = ScriptStep::Kind;
-    if (m_busy)
-        return; // the step in hand goes on when it returns
-    m_busy = true;
-    while (m_phase == Phase::Running && m_next < m_script.size()) {
-        const ScriptStep &step = m_script[m_next];
-        const bool pressesButtons = step.kind != Kind::Find && step.kind != Kind::Monitor;
-        if (pressesButtons && !m_readBackDone) {
-            m_phase = Phase::WaitingForReadBack;
-            break;
-        }
-        ++m_next;
+    while (m_phase == Phase::Running && m_waiting == 0) {
+        if (m_next == m_script.size())
+            return finish(m_endsWith);
+        const ScriptStep &step = m_script[m_next++];
+        m_heard = 0;
+        m_lastHeard.clear();
         switch (step.kind) {
-        case Kind::Find:
+        case ScriptStep::Kind::Find:
             break;
-        case Kind::DutyPreset:
-            m_station.pressDuty(step.value);
+        case ScriptStep::Kind::DutyPreset:
+            submit(Kind::DutyPreset, step.value);
             break;
-        case Kind::DutyTyped:
-            m_station.sendDuty(step.text);
+        case ScriptStep::Kind::DutyTyped:
+            submit(Kind::DutyTyped, 0, step.text);
             break;
-        case Kind::Frequency:
-            m_station.pressFrequency(step.value);
+        case ScriptStep::Kind::Frequency:
+            submit(Kind::Frequency, step.value);
             break;
-        case Kind::Read:
-            m_phase = Phase::Reading;
+        case ScriptStep::Kind::Read:
             m_duty.reset();
-            m_frequency.reset();
-            m_timer.start(m_limits.timeout);
-            m_station.askDuty();
-            m_station.askFrequency();
+            submit(Kind::AskDuty);
+            submit(Kind::AskFrequency);
             break;
-        case Kind::Monitor:
+        case ScriptStep::Kind::Monitor:
             m_phase = Phase::Monitoring;
-            connect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::passLine, Qt::UniqueConnection);
             if (m_limits.duration)
                 m_timer.start(*m_limits.duration);
             break;
         }
-        if (!m_sendFailure.isEmpty())
-            finish(PortError, m_sendFailure);
     }
-    m_busy = false;
-    if (m_phase == Phase::Running && m_next == m_script.size())
-        finish(Done);
 }
 
-void ScriptRunner::takeValue(int index, float value)
+void ScriptRunner::submit(BoardRequest::Kind kind, int value, const QString &text)
 {
-    if (m_phase != Phase::Reading)
-        return;
-    (index == 1 ? m_duty : m_frequency) = value;
-    if (!m_duty || !m_frequency)
-        return;
-    m_timer.stop();
-    emit valuesRead(*m_duty, *m_frequency);
-    m_phase = Phase::Running;
-    runLater();
+    ++m_waiting;
+    m_requests.submit({kind, value, text});
 }
 
-void ScriptRunner::passLine(const QString &line)
+void ScriptRunner::requestDone(quint64, const RequestOutcome &outcome)
 {
-    if (m_phase == Phase::Monitoring)
+    if (m_phase != Phase::Running)
+        return;
+    --m_waiting;
+    switch (outcome.status) {
+    case Status::Done:
+        break;
+    case Status::OutsideProtocol:
+        emit warning(QStringLiteral("%1: %2").arg(board(), outcome.detail));
+        m_endsWith = BadAnswer;
+        break;
+    case Status::OtherValue:
+        return finish(BadAnswer, QStringLiteral("%1: %2, not the value sent").arg(board(), outcome.detail));
+    case Status::Refused:
+        return finish(ValueRefused, outcome.detail);
+    case Status::NoAnswer:
+        return finish(NoResponse, QStringLiteral("%1: %2%3").arg(board(), outcome.detail, whatWasHeard()));
+    case Status::NotFound:
+    case Status::SendFailed:
+        return finish(PortError, QStringLiteral("could not send to %1: %2").arg(m_port, outcome.detail));
+    }
+    // A read reports both answers together.
+    const bool reading = m_next > 0 && m_script[m_next - 1].kind == ScriptStep::Kind::Read;
+    if (reading && !m_duty)
+        m_duty = outcome;
+    else if (reading)
+        emit valuesRead(*m_duty, outcome);
+    runNext();
+}
+
+void ScriptRunner::hear(const QString &line)
+{
+    if (m_phase == Phase::Monitoring) {
         emit lineMonitored(line);
+        return;
+    }
+    static const QRegularExpression identification(QStringLiteral("^(.)BSok$"));
+    const QRegularExpressionMatch other = identification.match(line);
+    if (other.hasMatch() && other.captured(1) != m_station.settingsInUse().deviceId)
+        m_otherDevice = other.captured(1);
+    ++m_heard;
+    m_lastHeard = line;
+}
+
+// After a time-out: what came instead of the answer waited for.
+QString ScriptRunner::whatWasHeard() const
+{
+    if (!m_otherDevice.isEmpty())
+        return QStringLiteral("; device \"%1\" answered on %2: is --id right?").arg(m_otherDevice, m_port);
+    if (const qsizetype unended = m_station.unendedLength())
+        return QStringLiteral("; %1 characters came without a line end (CR): is --baud right?").arg(unended);
+    if (m_heard > 0)
+        return QStringLiteral("; %1 other line(s) came, the last \"%2\"").arg(m_heard).arg(m_lastHeard.left(80));
+    return QStringLiteral("; nothing came back");
 }
 
 void ScriptRunner::timeUp()
 {
-    switch (m_phase) {
-    case Phase::Searching:
-        finish(NoResponse, QStringLiteral("no response from device \"%1\" on %2 within %3 s")
-                               .arg(m_station.settingsInUse().deviceId, m_port, seconds(m_limits.timeout)));
-        break;
-    case Phase::Reading:
-        finish(NoResponse, QStringLiteral("device \"%1\" on %2 did not report %3 within %4 s")
-                               .arg(m_station.settingsInUse().deviceId, m_port,
-                                    m_duty ? QStringLiteral("its frequency")
-                                           : m_frequency ? QStringLiteral("its duty") : QStringLiteral("its duty and frequency"),
-                                    seconds(m_limits.timeout)));
-        break;
-    case Phase::Monitoring:
-        disconnect(&m_station, &BenchStation::lineReceived, this, &ScriptRunner::passLine);
+    if (m_phase == Phase::Searching) {
+        finish(NoResponse, QStringLiteral("no identification reply from %1 within %2 s%3")
+                               .arg(board(), seconds(m_limits.timeout), whatWasHeard()));
+    } else if (m_phase == Phase::Monitoring) {
         m_phase = Phase::Running;
-        runLater();
-        break;
-    default:
-        break;
+        runNext();
     }
 }
 
@@ -175,12 +189,6 @@ void ScriptRunner::failToOpen(int errorNumber, const QString &reason)
         message += QStringLiteral(". Serial devices belong to the group dialout: sudo adduser $USER dialout, "
                                   "then log out and in again");
     finish(PortError, message);
-}
-
-void ScriptRunner::noteFailedSend(int errorNumber, const QString &reason)
-{
-    if (m_sendFailure.isEmpty())
-        m_sendFailure = QStringLiteral("could not send to %1: %2 (%3)").arg(m_port, reason, Protocol::portErrorStatus(errorNumber));
 }
 
 void ScriptRunner::failOnLostPort(int errorNumber)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "request/BoardRequest.h"
+#include "request/RequestQueue.h"
 #include "script/ExitCode.h"
 #include "script/ScriptStep.h"
 
@@ -11,18 +13,23 @@
 
 class BenchStation;
 
-// Runs a bench script on a station, the way an operator would work the
-// window: it searches until the board answers, lets the read-back that
-// follows the answer run its course (as the window shows the board's values
-// before anyone touches it), then presses the buttons of each step in turn,
-// each with its pacing pause. "read" waits for both values the board
-// reports, "monitor" passes on every received line until its duration
-// ends or the run is interrupted.
+// Runs a bench script on a station and tells the truth about it. It
+// searches until the board answers (the first request at once), then runs
+// each step as soon as the one before is done: every set waits for the
+// board's answer that carries the value sent, every "read" for the answers
+// to its own two queries (RequestQueue), and "monitor" passes on every
+// received line until its duration ends or the run is interrupted.
 //
-// Nobody is asked anything: a port that cannot be opened, a failed send or
-// a port that goes away ends the run with PortError, a board that does not
-// answer within the time-out with NoResponse. However it ends, every timer
-// is stopped and the port closed before finished().
+// Nobody is asked anything. How a run ends:
+//  - NoResponse: the board was not found, or did not answer a command,
+//    within the time-out; the message says what was heard instead (another
+//    device ID, lines without an end, nothing at all);
+//  - BadAnswer: a set answered with another value ends the run; a reading
+//    outside the protocol is reported as the board sent it, with a warning,
+//    and the run goes on to end with BadAnswer;
+//  - PortError: the port cannot be opened, a send fails, the port goes.
+// However it ends, every timer is stopped and the port closed before
+// finished().
 class ScriptRunner : public QObject
 {
     Q_OBJECT
@@ -43,35 +50,40 @@ public:
 
 signals:
     void progress(const QString &text);
-    void valuesRead(float duty, float frequencyIndex);
+    void warning(const QString &text);
+    // The board's answers to "read": the duty and the frequency index.
+    void valuesRead(const RequestOutcome &duty, const RequestOutcome &frequency);
     void lineMonitored(const QString &line);
     void finished(int exitCode, const QString &message);
 
 private:
-    enum class Phase { Idle, Searching, Running, WaitingForReadBack, Reading, Monitoring, Over };
+    enum class Phase { Idle, Searching, Running, Monitoring, Over };
 
-    void runSteps();
-    void runLater();
-    void finish(ExitCode code, const QString &message = {});
-    void searchEnded();
-    void readBackEnded();
-    void takeValue(int index, float value);
-    void passLine(const QString &line);
-    void failToOpen(int errorNumber, const QString &reason);
-    void noteFailedSend(int errorNumber, const QString &reason);
-    void failOnLostPort(int errorNumber);
+    void found();
+    void runNext();
+    void submit(BoardRequest::Kind kind, int value = 0, const QString &text = {});
+    void requestDone(quint64 ticket, const RequestOutcome &outcome);
+    void hear(const QString &line);
     void timeUp();
+    void failToOpen(int errorNumber, const QString &reason);
+    void failOnLostPort(int errorNumber);
+    void finish(ExitCode code, const QString &message = {});
+    QString whatWasHeard() const;
+    QString board() const;
 
     BenchStation &m_station;
+    RequestQueue m_requests;
     Script m_script;
     Limits m_limits;
     QString m_port;
     qsizetype m_next = 0;
     Phase m_phase = Phase::Idle;
-    bool m_readBackDone = false;
-    bool m_busy = false;     // a step is running (it may pump events)
-    std::optional<float> m_duty;
-    std::optional<float> m_frequency;
-    QString m_sendFailure;
+    int m_waiting = 0; // requests of the step in hand still out
+    std::optional<RequestOutcome> m_duty;
+    ExitCode m_endsWith = Done; // a reading outside the protocol was reported
+    // What the board said that was not what was waited for.
+    QString m_lastHeard;
+    QString m_otherDevice;
+    int m_heard = 0;
     QTimer m_timer;
 };
