@@ -44,6 +44,11 @@ quint64 RequestQueue::submit(const BoardRequest &request)
     return m_nextTicket++;
 }
 
+void RequestQueue::cancel(quint64 ticket)
+{
+    std::erase_if(m_queue, [ticket](const Queued &q) { return q.ticket == ticket; });
+}
+
 // Requests start from the event loop, never inside the handler, pause or
 // receive event that made one ready.
 void RequestQueue::scheduleRun()

@@ -37,6 +37,9 @@ public:
 
     // Queues a request; its ticket comes back with its outcome.
     quint64 submit(const BoardRequest &request);
+    // Whoever asked has gone: a request not yet started is dropped; one
+    // under way ends as it would, and its outcome goes to nobody.
+    void cancel(quint64 ticket);
     bool isIdle() const { return !m_current && m_queue.empty(); }
 
 signals:

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "request/BoardRequest.h"
-#include "request/RequestQueue.h"
 #include "script/ExitCode.h"
 #include "script/ScriptStep.h"
 
@@ -11,25 +10,22 @@
 #include <chrono>
 #include <optional>
 
-class BenchStation;
+class ScriptBoard;
 
-// Runs a bench script on a station and tells the truth about it. It
-// searches until the board answers (the first request at once), then runs
-// each step as soon as the one before is done: every set waits for the
-// board's answer that carries the value sent, every "read" for the answers
-// to its own two queries (RequestQueue), and "monitor" passes on every
-// received line until its duration ends or the run is interrupted.
+// Runs a bench script on a board and tells the truth about it. Once the
+// board is found, each step runs as soon as the one before is done: every
+// set waits for the board's answer that carries the value sent, every
+// "read" for the answers to its own two queries, and "monitor" passes on
+// every received line until its duration ends or the run is interrupted.
 //
 // Nobody is asked anything. How a run ends:
 //  - NoResponse: the board was not found, or did not answer a command,
-//    within the time-out; the message says what was heard instead (another
-//    device ID, lines without an end, nothing at all);
+//    within the time-out; the message says what was heard instead;
 //  - BadAnswer: a set answered with another value ends the run; a reading
 //    outside the protocol is reported as the board sent it, with a warning,
 //    and the run goes on to end with BadAnswer;
 //  - PortError: the port cannot be opened, a send fails, the port goes.
-// However it ends, every timer is stopped and the port closed before
-// finished().
+// However it ends, the board is closed before finished().
 class ScriptRunner : public QObject
 {
     Q_OBJECT
@@ -41,7 +37,7 @@ public:
         std::optional<std::chrono::milliseconds> duration; // of each monitor; none: until interrupted
     };
 
-    ScriptRunner(BenchStation &station, Script script, Limits limits, QObject *parent = nullptr);
+    ScriptRunner(ScriptBoard &board, Script script, Limits limits, QObject *parent = nullptr);
 
     void start();
     // Ctrl+C or a stop signal: a monitor without a duration ends as it
@@ -62,28 +58,18 @@ private:
     void found();
     void runNext();
     void submit(BoardRequest::Kind kind, int value = 0, const QString &text = {});
-    void requestDone(quint64 ticket, const RequestOutcome &outcome);
-    void hear(const QString &line);
-    void timeUp();
-    void failToOpen(int errorNumber, const QString &reason);
-    void failOnLostPort(int errorNumber);
-    void finish(ExitCode code, const QString &message = {});
-    QString whatWasHeard() const;
-    QString board() const;
+    void answered(const RequestOutcome &outcome);
+    void monitorEnded();
+    void finish(int code, const QString &message = {});
 
-    BenchStation &m_station;
-    RequestQueue m_requests;
+    ScriptBoard &m_board;
     Script m_script;
     Limits m_limits;
-    QString m_port;
     qsizetype m_next = 0;
     Phase m_phase = Phase::Idle;
     int m_waiting = 0; // requests of the step in hand still out
+    bool m_reading = false;
     std::optional<RequestOutcome> m_duty;
-    ExitCode m_endsWith = Done; // a reading outside the protocol was reported
-    // What the board said that was not what was waited for.
-    QString m_lastHeard;
-    QString m_otherDevice;
-    int m_heard = 0;
+    ExitCode m_endsWith = Done; // BadAnswer once a reading outside the protocol was reported
     QTimer m_timer;
 };
