@@ -7,12 +7,21 @@
 //
 // On POSIX systems a port is a device node with permission bits, and a node
 // may be there with no hardware behind it (DeviceAccess_posix.cpp). Windows
-// keeps no rights on a COM port that a program could check beforehand: an
-// open refused as "access denied" means another program holds the port,
-// and a port that is not there is not listed at all (DeviceAccess_windows.cpp).
+// keeps no rights on a COM port that a program could check beforehand, and
+// its file functions do not see COM ports at all: QSerialPort's open tells
+// a port that is not there ("not found") from one that another program
+// holds ("access denied") (DeviceAccess_windows.cpp).
 class DeviceAccess
 {
 public:
+    // `path` names something to open.
+    static bool exists(const QString &path);
+
+    // The device itself, links followed, so that the lock file and the
+    // exclusive open are the same however it is named; empty when it is not
+    // there.
+    static QString realPath(const QString &path);
+
     // This user may open `path` for reading and writing, as far as the
     // system tells beforehand.
     static bool mayReadAndWrite(const QString &path);

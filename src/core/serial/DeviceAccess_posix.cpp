@@ -1,11 +1,22 @@
 #include "serial/DeviceAccess.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+bool DeviceAccess::exists(const QString &path)
+{
+    return QFileInfo::exists(path);
+}
+
+QString DeviceAccess::realPath(const QString &path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
 
 bool DeviceAccess::mayReadAndWrite(const QString &path)
 {
