@@ -1,13 +1,13 @@
 #include "serial/SerialComponent.h"
 
 #include "serial/CommError.h"
+#include "serial/DeviceAccess.h"
 #include "serial/PortErrors.h"
 #include "serial/PortLocator.h"
 #include "text/Cp1252Codec.h"
 #include "toolkit/Constants.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -104,10 +104,10 @@ void SerialComponent::setPortOpen(bool open)
     PortLocator::Location where = PortLocator::locate(m_commPort, m_linkDirectory);
     if (!m_devicePath.isEmpty()) {
         // The real device, as for a link: one lock file however it is named.
-        const QString real = QFileInfo(m_devicePath).canonicalFilePath();
+        const QString real = DeviceAccess::realPath(m_devicePath);
         where = {real, real.isEmpty() ? m_devicePath : QString()};
     }
-    if (where.path.isEmpty() || !QFileInfo::exists(where.path)) {
+    if (where.path.isEmpty() || !DeviceAccess::exists(where.path)) {
         const QString name = where.linkPath.isEmpty() ? where.path : where.linkPath;
         throw CommError(CommError::InvalidPortNumber, QStringLiteral("%1 does not exist").arg(name));
     }
