@@ -78,7 +78,7 @@ void LinkSession::MSComm1_OnComm()
 void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
     if (m_listened.lines)
-        emit lineReceived(line.text);
+        emit lineReceived(line.text, line.overflowed);
     m_replyTimeout.setEnabled(false);
     showStatusColour(Colour::LightGreen);
     showStatus(receivedStatus(line.text));
