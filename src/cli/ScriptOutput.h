@@ -11,10 +11,15 @@
 // record per line, flushed at once so that a pipe sees each as it comes:
 //   read      duty=37.5 and frequency=3 on lines of their own, or
 //             {"duty":37.5,"frequency":3} with --json
-//   monitor   time,line as CSV (the line quoted when it holds a comma or a
-//             quote), or {"time":"...","line":"..."} with --json
+//   monitor   time,line as CSV (the line escaped as the log escapes it,
+//             quoted when it holds a comma or a quote), or
+//             {"time":"...","line":"..."} with --json; a line cut by the
+//             receive path ends in the log's mark \... in CSV, and has
+//             "cut":true in JSON
 // Progress and errors go to standard error, prefixed with the program's
-// name; --quiet keeps the progress back, never the errors.
+// name; --quiet keeps the progress back, never the errors. Once standard
+// output cannot be written (the reader has gone), closed() is emitted and
+// nothing more is printed there.
 class ScriptOutput : public QObject
 {
     Q_OBJECT
@@ -25,12 +30,16 @@ public:
     void progress(const QString &text);
     void error(const QString &text);
     void valuesRead(float duty, float frequencyIndex);
-    void lineMonitored(const QString &line);
+    void lineMonitored(const QString &line, bool cut);
+
+signals:
+    void closed();
 
 private:
     void print(std::FILE *stream, const QByteArray &bytes);
 
     bool m_json;
     bool m_quiet;
+    bool m_closed = false;
     LocalStamp m_stamp;
 };

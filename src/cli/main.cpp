@@ -11,6 +11,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <csignal>
 
 namespace {
 
@@ -30,8 +33,32 @@ Exit status:
   2    usage error (an unknown option or command, a malformed value)
   3    a duty or frequency value refused
   4    no response from the board within --timeout
-  5    port error: missing, busy, permission denied, gone, or a failed send
-  130  interrupted before the work was done)";
+  5    port error: missing, busy (another program holds it), permission
+       denied, gone, or a failed send
+  7    the work was done, but the log could not be written
+  130  interrupted before the work was done
+  141  standard output was closed (the reader ended, as with | head))";
+
+// QCommandLineParser reads "-1" as the option "1". A negative number that is
+// no option's value is a command's value (refused by its rules), so the
+// parser gets it with this mark in front, which it takes for a word.
+constexpr QChar Shielded = u'\x01';
+
+QStringList shieldNegativeNumbers(QStringList args, const QList<QCommandLineOption> &options)
+{
+    static const QRegularExpression negative(QStringLiteral("^-\\.?[0-9]"));
+    QStringList withValue;
+    for (const QCommandLineOption &option : options) {
+        if (!option.valueName().isEmpty())
+            withValue += option.names();
+    }
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const bool optionValue = args[i - 1].startsWith(QStringLiteral("--")) && withValue.contains(args[i - 1].mid(2));
+        if (!optionValue && negative.match(args[i]).hasMatch())
+            args[i].prepend(Shielded);
+    }
+    return args;
+}
 
 } // namespace
 
@@ -55,10 +82,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print data as JSON lines."));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Log every line sent and received to <file>."), QStringLiteral("file"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print no progress, only data and errors."));
-    parser.addOptions({port, settings, baud, id, timeout, poll, duration, json, log, quiet});
+    const QList<QCommandLineOption> options{port, settings, baud, id, timeout, poll, duration, json, log, quiet};
+    parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("find, duty, freq, read or monitor, with their values."), QStringLiteral("command..."));
 
-    const bool parsed = parser.parse(QCoreApplication::arguments());
+    const bool parsed = parser.parse(shieldNegativeNumbers(QCoreApplication::arguments(), options));
     ScriptOutput out(parsed && parser.isSet(json), parsed && parser.isSet(quiet));
     if (!parsed) {
         out.error(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -79,7 +107,12 @@ int main(int argc, char *argv[])
         out.error(run.error);
         return UsageError;
     }
-    const ScriptParser::Result script = ScriptParser::parse(parser.positionalArguments(), run.duration.has_value());
+    QStringList words = parser.positionalArguments();
+    for (QString &word : words) {
+        if (word.startsWith(Shielded))
+            word.remove(0, 1);
+    }
+    const ScriptParser::Result script = ScriptParser::parse(words, run.duration.has_value());
     if (script.error != Done) {
         out.error(script.message);
         return script.error;
@@ -90,21 +123,34 @@ int main(int argc, char *argv[])
         return (request.style & 0x0F) == MessageRequest::YesNo ? int(MessageRequest::Yes) : int(MessageRequest::Ok);
     };
     BenchStation station(run.station);
-    QObject::connect(&station, &BenchStation::logFailed, &out, [&out](const QString &path, const QString &reason) {
-        out.error(QStringLiteral("log %1: %2; logging has stopped").arg(path, reason));
+    // A log that cannot be opened is refused before the port is opened; one
+    // that fails later lets the run go on, and its end tell.
+    bool running = false;
+    bool logLost = false;
+    QObject::connect(&station, &BenchStation::logFailed, &out, [&](const QString &path, const QString &reason) {
+        logLost = running;
+        out.error((running ? QStringLiteral("cannot write the log %1: %2; the run goes on without it")
+                           : QStringLiteral("cannot open the log %1: %2")).arg(path, reason));
     });
-    if (parser.isSet(log))
-        station.startLog(parser.value(log));
+    if (parser.isSet(log) && !station.startLog(parser.value(log)))
+        return UsageError;
+    running = true;
 
     ScriptRunner runner(station, script.script, {run.timeout, run.duration});
     QObject::connect(&runner, &ScriptRunner::progress, &out, &ScriptOutput::progress);
     QObject::connect(&runner, &ScriptRunner::valuesRead, &out, &ScriptOutput::valuesRead);
     QObject::connect(&runner, &ScriptRunner::lineMonitored, &out, &ScriptOutput::lineMonitored);
-    QObject::connect(&runner, &ScriptRunner::finished, &app, [&out](int code, const QString &message) {
+    QObject::connect(&runner, &ScriptRunner::finished, &app, [&out, &logLost](int code, const QString &message) {
         if (!message.isEmpty())
             out.error(message);
-        QCoreApplication::exit(code);
+        QCoreApplication::exit(code == Done && logLost ? LogFailed : code);
     });
+    // A reader that has gone (| head) ends the run, the port closed, rather
+    // than SIGPIPE ending the process with the port's lock file left behind.
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    QObject::connect(&out, &ScriptOutput::closed, &runner, &ScriptRunner::outputClosed, Qt::QueuedConnection);
     // Ctrl+C, SIGTERM, SIGHUP: the port is closed, whatever the run was doing.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &runner, &ScriptRunner::interrupt);

@@ -298,7 +298,8 @@ void BenchStation::stop()
 
 bool BenchStation::startLog(const QString &path)
 {
-    if (!m_log.open(path))
+    const SettingsValues &values = m_options.settings ? *m_options.settings : state.settings; // the file's, once loaded
+    if (!m_log.open(path, MSComm1.portName(values.commPort), values.deviceId))
         return false;
     m_logLines = connect(&m_link, &LinkSession::lineReceived, &m_log, &LineLog::received);
     return true;

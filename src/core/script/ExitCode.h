@@ -7,5 +7,8 @@ enum ExitCode : int {
     ValueRefused = 3,  // a duty or frequency value the bench refuses
     NoResponse = 4,    // the board did not answer in time
     PortError = 5,     // the port is missing, busy or not ours, went away, or a send failed
+    // 6: the board answered, but not as asked
+    LogFailed = 7,     // the work was done, but the log could not be written
     Interrupted = 130, // stopped by Ctrl+C or a stop signal before the work was done
+    OutputClosed = 141, // standard output was closed (a reader such as head ended), as SIGPIPE would end it
 };

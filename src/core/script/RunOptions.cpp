@@ -73,6 +73,10 @@ RunOptions::Resolved RunOptions::resolve(const Given &given, const Executable &e
         }
         values.deviceId = *given.id;
     }
+    if (values.deviceId.size() > 1) {
+        r.error = QStringLiteral("device ID \"%1\" refused: replies are matched on a one-character ID").arg(values.deviceId);
+        return r;
+    }
     if (given.poll) {
         const int seconds = isWholeNumber(*given.poll) ? given.poll->toInt() : 0;
         if (seconds < 2 || seconds > 32768) {

@@ -4,6 +4,7 @@
 #include "link/Protocol.h"
 #include "script/RunOptions.h"
 #include "serial/CommError.h"
+#include "serial/PortErrors.h"
 
 namespace {
 
@@ -46,6 +47,11 @@ void ScriptRunner::interrupt()
         finish(Done);
     else
         finish(Interrupted, QStringLiteral("interrupted"));
+}
+
+void ScriptRunner::outputClosed()
+{
+    finish(OutputClosed);
 }
 
 void ScriptRunner::searchEnded()
@@ -136,10 +142,10 @@ void ScriptRunner::takeValue(int index, float value)
     runLater();
 }
 
-void ScriptRunner::passLine(const QString &line)
+void ScriptRunner::passLine(const QString &line, bool cut)
 {
     if (m_phase == Phase::Monitoring)
-        emit lineMonitored(line);
+        emit lineMonitored(line, cut);
 }
 
 void ScriptRunner::timeUp()
@@ -172,8 +178,7 @@ void ScriptRunner::failToOpen(int errorNumber, const QString &reason)
         return;
     QString message = QStringLiteral("cannot open %1: %2 (%3)").arg(m_port, reason, Protocol::portErrorStatus(errorNumber));
     if (errorNumber == CommError::PermissionDenied)
-        message += QStringLiteral(". Serial devices belong to the group dialout: sudo adduser $USER dialout, "
-                                  "then log out and in again");
+        message += QStringLiteral(". ") + PortErrors::dialoutAdvice(true);
     finish(PortError, message);
 }
 

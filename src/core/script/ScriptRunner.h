@@ -40,11 +40,13 @@ public:
     // Ctrl+C or a stop signal: a monitor without a duration ends as it
     // should; anything else ends Interrupted.
     void interrupt();
+    // Nobody reads the output any more: the run ends with OutputClosed.
+    void outputClosed();
 
 signals:
     void progress(const QString &text);
     void valuesRead(float duty, float frequencyIndex);
-    void lineMonitored(const QString &line);
+    void lineMonitored(const QString &line, bool cut);
     void finished(int exitCode, const QString &message);
 
 private:
@@ -56,7 +58,7 @@ private:
     void searchEnded();
     void readBackEnded();
     void takeValue(int index, float value);
-    void passLine(const QString &line);
+    void passLine(const QString &line, bool cut);
     void failToOpen(int errorNumber, const QString &reason);
     void noteFailedSend(int errorNumber, const QString &reason);
     void failOnLostPort(int errorNumber);

@@ -26,6 +26,13 @@ int PortErrors::whenOpening(QSerialPort::SerialPortError error, const QString &p
     }
 }
 
+QString PortErrors::dialoutAdvice(bool oneLine)
+{
+    return QStringLiteral("Usually this means that your user is not in the dialout group. Add it with%1"
+                          "sudo adduser $USER dialout%2then log out and log in again.")
+        .arg(oneLine ? QStringLiteral(": ") : QStringLiteral("\n\n    "), oneLine ? QStringLiteral(", ") : QStringLiteral("\n\n"));
+}
+
 int PortErrors::whenOpen(QSerialPort::SerialPortError error)
 {
     switch (error) {

@@ -4,6 +4,7 @@
 #include "serial/DeviceAccess.h"
 #include "serial/PortErrors.h"
 #include "serial/PortLocator.h"
+#include "serial/PortLock.h"
 #include "text/Cp1252Codec.h"
 #include "toolkit/Constants.h"
 
@@ -55,6 +56,14 @@ void SerialComponent::setDevicePath(const QString &path)
 QString SerialComponent::deviceInUse() const
 {
     return m_devicePath.isEmpty() ? PortLocator::locate(m_commPort, m_linkDirectory).path : m_devicePath;
+}
+
+QString SerialComponent::portName(int port) const
+{
+    if (!m_devicePath.isEmpty())
+        return m_devicePath;
+    const QString device = PortLocator::locate(port, m_linkDirectory).path;
+    return device.isEmpty() ? QStringLiteral("COM %1").arg(port) : QStringLiteral("COM %1 (%2)").arg(port).arg(device);
 }
 
 void SerialComponent::setCommPort(int port)
@@ -112,6 +121,7 @@ void SerialComponent::setPortOpen(bool open)
         throw CommError(CommError::InvalidPortNumber, QStringLiteral("%1 does not exist").arg(name));
     }
 
+    PortLock::checkLockFile(where.path);
     m_port.setPortName(where.path);
     {
         const auto quiet = quietly(m_quiet);
@@ -126,6 +136,7 @@ void SerialComponent::setPortOpen(bool open)
     m_lost = false;
     m_lostError = 0;
     try {
+        m_lock.take(m_port, where.path);
         applyLineSettings();
     } catch (...) {
         closeNow();
@@ -321,6 +332,7 @@ void SerialComponent::closeNow()
 {
     if (m_port.isOpen()) {
         const auto quiet = quietly(m_quiet);
+        m_lock.release();
         m_port.close();
         m_port.clearError();
     }
