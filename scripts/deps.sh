@@ -4,7 +4,7 @@
 #   scripts/deps.sh [extra packages...]
 set -eu
 
-packages="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libfontconfig-dev fonts-liberation fonts-dejavu-core $*"
+packages="build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libfontconfig-dev fonts-liberation fonts-dejavu-core python3-pyvisa python3-pyvisa-py $*"
 
 missing=""
 for p in $packages; do

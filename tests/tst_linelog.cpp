@@ -1,12 +1,14 @@
-// The log of every line: its text, a flood logged whole by the end of its
-// receive events, and a log that cannot be written, reported once while the
-// bench goes on.
+// The log of every line: its text, the line that marks its start, a cut
+// line marked, a flood logged whole by the end of its receive events, and a
+// log that cannot be opened or written, reported once with the system's
+// reason while the bench goes on, and never left with a torn line.
 
 #include "Nobody.h"
 #include "StationFixture.h"
 #include "log/LineLog.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -63,13 +65,15 @@ private slots:
 
     void flood()
     {
-        // A million lines, each in the file by the end of the receive event
-        // that handled it: when the last value is shown, it is logged.
+        // The line that marks the start, a line too long for the receive
+        // path marked as cut, and a million lines, each in the file by the
+        // end of the receive event that handled it: when the last value is
+        // shown, it is logged.
         StationFixture s;
         const QString path = s.dir.path() + QStringLiteral("/flood.log");
         QVERIFY(s.station.startLog(path));
         constexpr int Lines = 1000000;
-        QByteArray bytes;
+        QByteArray bytes = QByteArray(40000, '\\') + '\r';
         for (int i = 0; i < Lines; ++i)
             bytes += "1SV1=" + QByteArray::number(i) + '\r';
         s.peer.write(bytes);
@@ -77,19 +81,24 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> logged = file.readAll().split('\n');
-        QCOMPARE(logged.size(), Lines + 1);
-        for (int i = 0; i < Lines; i += 99991)
-            QVERIFY2(logged[i].endsWith(" rx 1SV1=" + QByteArray::number(i)), logged[i].constData());
-        QVERIFY(logged[Lines - 1].endsWith(" rx 1SV1=" + QByteArray::number(Lines - 1)));
-        // Local time to the millisecond, then the direction.
-        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d rx "))
+        QCOMPARE(logged.size(), Lines + 3);
+        // Local time to the millisecond, then "--" or the direction.
+        const QString stamp = QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d ");
+        QVERIFY2(QRegularExpression(stamp + QStringLiteral("-- tst_linelog started, port COM 1 \\(%1\\), device ID \"1\"$")
+                                                .arg(QRegularExpression::escape(s.peer.slavePath())))
                      .match(QString::fromLatin1(logged[0])).hasMatch(), logged[0].constData());
+        QVERIFY(logged[1].endsWith(" rx " + QByteArray(2 * 32767, '\\') + "\\..."));
+        for (int i = 0; i < Lines; i += 99991)
+            QVERIFY2(logged[i + 2].endsWith(" rx 1SV1=" + QByteArray::number(i)), logged[i + 2].constData());
+        QVERIFY(logged[Lines + 1].endsWith(" rx 1SV1=" + QByteArray::number(Lines - 1)));
+        QVERIFY(QRegularExpression(stamp + QStringLiteral("rx ")).match(QString::fromLatin1(logged[2])).hasMatch());
     }
 
     void diskFull()
     {
-        // The disk fills up part-way: told once, with the path and the
-        // reason; the log stops and the bench goes on.
+        // The disk fills up part-way through a line: told once, with the
+        // path and the system's reason; the torn line is taken back, the log
+        // stops and the bench goes on.
         StationFixture s;
         const QString path = s.dir.path() + QStringLiteral("/full.log");
         QSignalSpy failed(&s.station, &BenchStation::logFailed);
@@ -98,7 +107,7 @@ private slots:
         getrlimit(RLIMIT_FSIZE, &old);
         auto previous = std::signal(SIGXFSZ, SIG_IGN);
         rlimit tiny = old;
-        tiny.rlim_cur = 100;
+        tiny.rlim_cur = QFileInfo(path).size() + 150;
         setrlimit(RLIMIT_FSIZE, &tiny);
         for (int i = 1; i <= 3; ++i) {
             s.peer.write("1SV1=" + QByteArray::number(i) + QByteArray(60, 'x') + "\r");
@@ -108,15 +117,29 @@ private slots:
         std::signal(SIGXFSZ, previous);
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed[0][0].toString(), path);
-        QVERIFY(!failed[0][1].toString().isEmpty());
+        QCOMPARE(failed[0][1].toString(), QStringLiteral("File too large"));
         QVERIFY(!s.station.log().isOpen());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray logged = file.readAll();
+        QVERIFY2(logged.count('\n') == 2 && logged.endsWith("x\n"), logged.constData());
     }
 
-    void readOnlyFolder()
+    void cannotOpen_data()
+    {
+        QTest::addColumn<QString>("name"); // in a folder the user may read but not write
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder") << "." << "Is a directory";
+        QTest::newRow("a missing folder") << "missing/bench.log" << "No such file or directory";
+        QTest::newRow("no permission") << "bench.log" << "Permission denied";
+    }
+    void cannotOpen()
     {
         // As a user who may not write the folder (root writes anywhere).
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
         TempExeDir dir;
-        const QString path = dir.path() + QStringLiteral("/bench.log");
+        const QString path = dir.path() + u'/' + name;
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         const pid_t child = fork();
         if (child == 0) {
@@ -124,7 +147,7 @@ private slots:
             LineLog log;
             QString told;
             QObject::connect(&log, &LineLog::failed, [&](const QString &p, const QString &why) { told += p + ": " + why; });
-            _exit(!log.open(path) && told == path + QStringLiteral(": Permission denied") ? 0 : 1);
+            _exit(!log.open(path) && told == path + QStringLiteral(": ") + reason ? 0 : 1);
         }
         int status = -1;
         QCOMPARE(waitpid(child, &status, 0), child);

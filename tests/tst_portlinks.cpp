@@ -1,16 +1,17 @@
 // The port list and the com<n> links made from it: stable names, devices
 // already linked by hand, the list's lines, links made and replaced, a
-// folder that takes no link, and a save that a file named com1 stops.
+// folder that takes no link, and a save that a file named com1 stops. And
+// Windows' rules, as data: what port n opens there and what the list offers.
 
 #include "serial/PortCatalog.h"
 #include "serial/PortLinker.h"
+#include "serial/PortLocator.h"
 #include "StationFixture.h"
 #include "Nobody.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 #include <QTest>
 
 #include <sys/wait.h>
@@ -46,32 +47,55 @@ private slots:
     }
     void linkedDevicesAreListedOnce()
     {
-        // No serial port to the system, a pty linked as com2 and com5 is one
-        // entry; a dangling link is none, and so is a link that no COM number
-        // reaches.
-        PtyPeer board, unreachable;
+        // A pty linked as com2 and com5 is one entry; a dangling link is
+        // none, and so is a link that no COM number reaches, or one to a
+        // device the system lists already.
+        PtyPeer board, unreachable, listed;
         TempExeDir dir;
-        QVERIFY(board.linkAs(dir.linkPath(2)) && board.linkAs(dir.linkPath(5)));
+        QVERIFY(board.linkAs(dir.linkPath(2)) && board.linkAs(dir.linkPath(5)) && listed.linkAs(dir.linkPath(7)));
         QVERIFY(QFile::link("/nonexistent", dir.linkPath(3)));
         for (const char *name : {"com0", "com007", "com256"})
             QVERIFY(unreachable.linkAs(dir.path() + '/' + name));
         QStringList found;
-        for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
-            if (e.systemPath == board.slavePath() || e.systemPath == unreachable.slavePath() || e.systemPath.startsWith(dir.path()))
-                found << PortCatalog::entryText(e);
-        QCOMPARE(found, QStringList(QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
-                                        .arg(board.slavePath().mid(5), board.slavePath())));
-        // A serial port of the system that a link reaches too is listed once
-        // (where the machine has one).
-        const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
-        if (system.isEmpty())
-            return;
-        const QString port = QFileInfo(system[0].systemLocation()).canonicalFilePath();
-        QVERIFY(QFile::link(port, dir.linkPath(7)));
-        int times = 0;
-        for (const PortEntry &e : PortCatalog::available(dir.path(), {"/none", "/none"}))
-            times += QFileInfo(e.systemPath).canonicalFilePath() == port;
-        QCOMPARE(times, 1);
+        for (const PortEntry &e : PortCatalog::listFor({{"Port", "", "", "pts", listed.slavePath(), {}}}, dir.path(),
+                                                       Platform::Posix, {"/none", "/none"}))
+            found << PortCatalog::entryText(e);
+        QCOMPARE(found, QStringList({"Port  \u2014  no serial number  \u2014  pts  \u2014  " + listed.slavePath(),
+                                     QString("Linked as com2  \u2014  no serial number  \u2014  %1  \u2014  %2")
+                                         .arg(board.slavePath().mid(5), board.slavePath())}));
+    }
+    void windowsPorts_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("checked"); // the entry port n reaches; -1: none
+        QTest::newRow("COM3") << 3 << 0;
+        QTest::newRow("COM12") << 12 << 1;
+        QTest::newRow("COM7, not there") << 7 << -1;
+    }
+    void windowsPorts()
+    {
+        // Windows names the ports itself: port n is COM<n>, whatever com<n>
+        // links the folder holds, and the list is the system's ports that a
+        // COM number reaches, in number order, each chosen by its number.
+        QFETCH(int, port);
+        QFETCH(int, checked);
+        TempExeDir dir;
+        QVERIFY(QFile::link("/dev/null", dir.linkPath(port)));
+        QCOMPARE(PortLocator::locate(port, dir.path(), Platform::Windows).path, QString("COM%1").arg(port));
+        const QList<PortEntry> system{{"USB Serial Port", "FTDI", "A5", "COM12", "\\\\.\\COM12", {}},
+                                      {"com0com", "", "", "CNCA0", "\\\\.\\CNCA0", {}},
+                                      {"", "", "", "COM256", "\\\\.\\COM256", {}},
+                                      {"Communications Port", "", "", "COM3", "\\\\.\\COM3", {}}};
+        QStringList list;
+        int reached = -1;
+        for (const PortEntry &e : PortCatalog::listFor(system, dir.path(), Platform::Windows)) {
+            if (PortLocator::reaches(port, e, dir.path(), Platform::Windows))
+                reached = list.size();
+            list << QString::number(e.portNumber) + ": " + PortCatalog::entryText(e);
+        }
+        QCOMPARE(list, QStringList({"3: Communications Port  \u2014  no serial number  \u2014  COM3",
+                                    "12: USB Serial Port, FTDI  \u2014  serial A5  \u2014  COM12"}));
+        QCOMPARE(reached, checked);
     }
     void link_data()
     {

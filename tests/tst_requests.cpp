@@ -3,7 +3,7 @@
 // the queue that runs requests on a station whose board is played on a
 // pseudo-terminal.
 
-#include "DeviceProtocol.h"
+#include "ScriptedBoard.h"
 #include "StationFixture.h"
 #include "request/ReplyValue.h"
 #include "request/RequestQueue.h"
@@ -15,42 +15,6 @@ namespace {
 
 using Kind = BoardRequest::Kind;
 using Status = RequestOutcome::Status;
-
-// The board's protocol, with what a test makes of it: replies held back
-// until released, sets ignored, or one reply replaced.
-struct ScriptedBoard
-{
-    explicit ScriptedBoard(PtyPeer &peer)
-        : peer(peer)
-    {
-        QObject::connect(&peer, &PtyPeer::bytesArrived, [this] {
-            const QByteArray bytes = this->peer.received().mid(seen);
-            seen += bytes.size();
-            for (const auto &exchange : protocol.feed(bytes.toStdString())) {
-                const bool set = exchange.line.find('=') != std::string::npos;
-                if (!exchange.reply || (ignoreSets && set))
-                    continue;
-                const QByteArray reply = QByteArray::fromStdString(*exchange.reply) + '\r';
-                held << (replace.contains(reply) ? replace.value(reply) : reply);
-            }
-            if (!holding)
-                release();
-        });
-    }
-    void release()
-    {
-        for (const QByteArray &reply : std::exchange(held, {}))
-            peer.write(reply);
-    }
-
-    PtyPeer &peer;
-    DeviceProtocol protocol{{'1', 37, 3, false, false, 1}};
-    qsizetype seen = 0;
-    bool holding = false;
-    bool ignoreSets = false;
-    QHash<QByteArray, QByteArray> replace;
-    QList<QByteArray> held;
-};
 
 } // namespace
 
@@ -180,7 +144,6 @@ private slots:
             s.probe.Timer2().setEnabled(false); // no read-back
         }
         s.peer.clearReceived();
-        device.seen = 0;
         if (board == "late") {
             device.holding = true;
             s.station.askFrequency();
@@ -210,7 +173,6 @@ private slots:
         QTRY_VERIFY(s.station.isBoardFound());
         s.probe.Timer2().setEnabled(false);
         s.peer.clearReceived();
-        device.seen = 0;
         QTimer::singleShot(0, &s.station, [&] {
             requests.submit({Kind::Frequency, 6, {}});
             requests.submit({Kind::Barrier, 0, {}});

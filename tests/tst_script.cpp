@@ -59,6 +59,7 @@ private slots:
         QTest::newRow("COM 300") << QStringList{"300", "-", "-", "-", "-", "-", "-"} << "COM 300 is not a port number: use 1 to 255, or a device path";
         QTest::newRow("baud") << QStringList{"-", "-", "fast", "-", "-", "-", "-"} << "baud rate \"fast\" refused: a whole number from 1 to 4000000";
         QTest::newRow("id with CR") << QStringList{"-", "-", "-", "1\r", "-", "-", "-"} << "the device ID may not";
+        QTest::newRow("id 12") << QStringList{"-", "-", "-", "12", "-", "-", "-"} << "device ID \"12\" refused: replies are matched on a one-character ID";
         QTest::newRow("poll 32768") << QStringList{"-", "-", "-", "-", "-", "32768", "-"} << "1  9600 1 32767 10000 -";
         QTest::newRow("poll 32769") << QStringList{"-", "-", "-", "-", "-", "32769", "-"} << "--poll \"32769\" refused";
         QTest::newRow("poll 1") << QStringList{"-", "-", "-", "-", "-", "1", "-"} << "--poll \"1\" refused: whole seconds from 2 to 32768";

@@ -1,5 +1,6 @@
 // The serial component against real pseudo-terminals: its property rules,
-// where port n is, what goes over the wire and what comes back.
+// where port n is, another program's hold on a port, what goes over the
+// wire and what comes back.
 
 #include "PtyPeer.h"
 #include "SimProcess.h"
@@ -15,13 +16,21 @@
 
 #include <functional>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <utime.h>
+
 namespace {
 
-int errorOf(const std::function<void()> &operation)
+int errorOf(const std::function<void()> &operation, QString *reason = nullptr)
 {
     try {
         operation();
     } catch (const CommError &e) {
+        if (reason)
+            *reason = e.reason();
         return e.number();
     }
     return 0;
@@ -93,6 +102,66 @@ private slots:
         QCOMPARE(PortLocator::locate(4, dir.path()).path, peer.slavePath());
         // Without a link, port n is the n-th built-in serial port.
         QCOMPARE(PortLocator::locate(12, dir.path()).path, QStringLiteral("/dev/ttyS11"));
+    }
+    void heldByAnotherProgram_data()
+    {
+        QTest::addColumn<QByteArray>("lockFile"); // its text with the holder's PID; empty: the holder flocks the port
+        QTest::addColumn<int>("age");             // of the lock file, in seconds
+        QTest::addColumn<bool>("alive");          // the holder still runs
+        QTest::newRow("flock") << QByteArray() << 0 << true;
+        QTest::newRow("minicom's lock file") << QByteArray("%10lld\n") << 0 << true;
+        QTest::newRow("Qt's lock file, 60 s old") << QByteArray("%lld\ntst_serialcomponent\n\n") << 60 << true;
+        QTest::newRow("a lock file of a process that has ended") << QByteArray("%10lld\n") << 0 << false;
+    }
+    void heldByAnotherProgram()
+    {
+        // The holder is a child process: it takes the port with flock, or a
+        // lock file names it. Its hold is refused with its PID and what to
+        // do, and its lock file stays; a dead process's lock file is no hold.
+        QFETCH(QByteArray, lockFile);
+        QFETCH(int, age);
+        QFETCH(bool, alive);
+        PtyPeer peer;
+        const QByteArray slave = QFile::encodeName(peer.slavePath());
+        int ready[2];
+        QCOMPARE(pipe(ready), 0);
+        const pid_t holder = fork();
+        if (holder == 0) {
+            const int fd = lockFile.isEmpty() ? ::open(slave.constData(), O_RDWR | O_NOCTTY) : -1;
+            const char taken = fd < 0 || ::flock(fd, LOCK_EX) == 0;
+            if (::write(ready[1], &taken, 1) == 1)
+                ::pause();
+            _exit(0);
+        }
+        char taken = 0;
+        QCOMPARE(::read(ready[0], &taken, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QVERIFY(taken);
+        const auto stop = [holder] { ::kill(holder, SIGKILL); ::waitpid(holder, nullptr, 0); };
+        const auto stopped = qScopeGuard([&] { if (alive) stop(); });
+        if (!alive)
+            stop();
+        const QString lock = QStringLiteral("/run/lock/LCK..") + peer.slavePath().mid(5).replace(u'/', u'_');
+        const QByteArray text = QString::asprintf(lockFile.constData(), qlonglong(holder)).toLatin1();
+        QFile file(lock);
+        QVERIFY(lockFile.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(text) == text.size()));
+        file.close();
+        const auto removed = qScopeGuard([&] { if (alive && !lockFile.isEmpty()) QFile::remove(lock); });
+        const utimbuf then{time(nullptr) - age, time(nullptr) - age};
+        QVERIFY(lockFile.isEmpty() || utime(QFile::encodeName(lock).constData(), &then) == 0);
+
+        SerialComponent comm;
+        comm.setDevicePath(peer.slavePath());
+        QString reason;
+        QCOMPARE(errorOf([&] { comm.setPortOpen(true); }, &reason), alive ? int(CommError::PortAlreadyOpen) : 0);
+        QCOMPARE(comm.PortOpen(), !alive);
+        if (!alive)
+            return;
+        QVERIFY2(reason.contains(QStringLiteral(" (PID %1)").arg(holder)) && reason.endsWith("end that program first, or choose another port"),
+                 qPrintable(reason));
+        QVERIFY(file.open(QIODevice::ReadOnly) == !lockFile.isEmpty());
+        QCOMPARE(file.readAll(), lockFile.isEmpty() ? QByteArray() : text);
     }
     void openWriteReceive()
     {

@@ -1,14 +1,17 @@
 // The settings file: what the reader makes of a file, the exact bytes the
-// writer puts down, the code page and the bounded read. The round trip of
+// writer puts down, the code page, the bounded read, and where the file
+// lies beside the executable, on Windows too. The round trip of
 // anything read is the fuzz target's (tests/fuzz).
 
 #include "TempExeDir.h"
 #include "settings/SettingsFile.h"
+#include "toolkit/Executable.h"
 
 #include <QDir>
 #include <QTest>
 
 Q_DECLARE_METATYPE(SettingsValues)
+Q_DECLARE_METATYPE(Platform)
 
 namespace {
 
@@ -97,6 +100,24 @@ private slots:
         // Neither is a folder named like the file.
         QVERIFY(QDir().mkdir(dir.iniPath() + "2"));
         QVERIFY(!SettingsFile::read(dir.iniPath() + "2").has_value());
+    }
+    void besideTheExecutable_data()
+    {
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<Platform>("platform");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("Windows") << "C:\\Bench\\Tavermund.exe" << Platform::Windows << "C:/Bench/Tavermund.ini";
+        QTest::newRow("Windows, a copy") << "C:/Bench/Bench2.EXE" << Platform::Windows << "C:/Bench/Bench2.ini";
+        QTest::newRow("Linux") << "/opt/bench/Tavermund" << Platform::Posix << "/opt/bench/Tavermund.ini";
+        QTest::newRow("Linux, no extension") << "/opt/Tavermund.exe" << Platform::Posix << "/opt/Tavermund.exe.ini";
+    }
+    void besideTheExecutable()
+    {
+        QFETCH(QString, executable);
+        QFETCH(Platform, platform);
+        QFETCH(QString, settings);
+        const Executable exe = Executable::at(executable, platform);
+        QCOMPARE(SettingsFile::pathFor(exe.directory, exe.name), settings);
     }
 };
 

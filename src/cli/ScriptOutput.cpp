@@ -18,8 +18,13 @@ ScriptOutput::ScriptOutput(bool json, bool quiet, QObject *parent)
 
 void ScriptOutput::print(std::FILE *stream, const QByteArray &bytes)
 {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    if (stream == stdout && m_closed)
+        return;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    if ((std::fflush(stream) != 0 || !written) && stream == stdout) {
+        m_closed = true;
+        emit closed();
+    }
 }
 
 void ScriptOutput::progress(const QString &text)
@@ -65,18 +70,20 @@ void ScriptOutput::valuesRead(const RequestOutcome &duty, const RequestOutcome &
         print(stdout, "duty=" + d + "\nfrequency=" + f + "\nfrequency_hz=" + hz + '\n');
 }
 
-void ScriptOutput::lineMonitored(const QString &line)
+void ScriptOutput::lineMonitored(const QString &line, bool cut)
 {
     QByteArray time;
     m_stamp.append(time);
     if (m_json) {
         // A one-element array is the shortest way to have Qt escape a string.
         const QByteArray quoted = QJsonDocument(QJsonArray{line}).toJson(QJsonDocument::Compact).chopped(1).mid(1);
-        print(stdout, "{\"time\":\"" + time + "\",\"line\":" + quoted + "}\n");
+        print(stdout, "{\"time\":\"" + time + "\",\"line\":" + quoted + (cut ? ",\"cut\":true}\n" : "}\n"));
         return;
     }
     QByteArray text;
     LineLog::appendEscaped(text, line);
+    if (cut)
+        text += LineLog::Cut;
     if (text.contains(',') || text.contains('"'))
         text = '"' + text.replace('"', "\"\"") + '"';
     print(stdout, time + ',' + text + '\n');

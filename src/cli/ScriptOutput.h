@@ -15,10 +15,15 @@
 //             with --json; a value outside the protocol as the board sent
 //             it (a JSON string when it is not a number), and no frequency
 //             in hertz for an index that selects none
-//   monitor   time,line as CSV (the line quoted when it holds a comma or a
-//             quote), or {"time":"...","line":"..."} with --json
+//   monitor   time,line as CSV (the line escaped as the log escapes it,
+//             quoted when it holds a comma or a quote), or
+//             {"time":"...","line":"..."} with --json; a line cut by the
+//             receive path ends in the log's mark \... in CSV, and has
+//             "cut":true in JSON
 // Progress and errors go to standard error, prefixed with the program's
-// name; --quiet keeps the progress back, never the errors.
+// name; --quiet keeps the progress back, never the errors. Once standard
+// output cannot be written (the reader has gone), closed() is emitted and
+// nothing more is printed there.
 class ScriptOutput : public QObject
 {
     Q_OBJECT
@@ -30,12 +35,16 @@ public:
     void error(const QString &text);
     void warning(const QString &text);
     void valuesRead(const RequestOutcome &duty, const RequestOutcome &frequency);
-    void lineMonitored(const QString &line);
+    void lineMonitored(const QString &line, bool cut);
+
+signals:
+    void closed();
 
 private:
     void print(std::FILE *stream, const QByteArray &bytes);
 
     bool m_json;
     bool m_quiet;
+    bool m_closed = false;
     LocalStamp m_stamp;
 };

@@ -86,6 +86,7 @@ void PtyPeer::onReadable()
         const PtyEndpoint::Io io = m_pty.read(buffer, sizeof buffer);
         if (io.bytes > 0) {
             m_received.append(buffer, io.bytes);
+            m_inAll += io.bytes;
             m_arrivals.append({m_clock.elapsed(), m_received.size()});
             emit bytesArrived();
             if (!m_pty.isValid())

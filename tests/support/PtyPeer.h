@@ -37,6 +37,8 @@ public:
     void hangUp();
 
     QByteArray received() const { return m_received; }
+    // Bytes received since the start, whatever was cleared since.
+    qint64 receivedInAll() const { return m_inAll; }
     void clearReceived();
     qint64 elapsedMs() const { return m_clock.elapsed(); }
     // Arrival time of the first occurrence of `needle` after byte `from`, or -1.
@@ -55,6 +57,7 @@ private:
 
     PtyEndpoint m_pty;
     QByteArray m_received;
+    qint64 m_inAll = 0;
     QList<std::pair<qint64, qsizetype>> m_arrivals; // when, and how much had arrived by then
     QElapsedTimer m_clock;
     std::unique_ptr<QSocketNotifier> m_notifier;

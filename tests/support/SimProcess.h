@@ -21,8 +21,11 @@ public:
         while (!out.contains("READY") && m_process.waitForReadyRead(5000))
             out += m_process.readAllStandardOutput();
         m_ready = out.contains("READY");
+        m_slave = QString::fromLocal8Bit(out.mid(out.indexOf("READY ") + 6).split(' ').value(0));
     }
-    ~SimProcess()
+    ~SimProcess() { stop(); }
+    // The board goes away, its pseudo-terminal with it.
+    void stop()
     {
         m_process.terminate();
         if (!m_process.waitForFinished(3000))
@@ -31,6 +34,17 @@ public:
     }
 
     bool ready() const { return m_ready; }
+    QString slave() const { return m_slave; }
+    // The lines it took, in order.
+    QStringList heard() const
+    {
+        QFile log(m_logPath);
+        QStringList lines;
+        for (const QByteArray &line : log.open(QIODevice::ReadOnly) ? log.readAll().split('\n') : QList<QByteArray>())
+            if (line.contains(" rx "))
+                lines << QString::fromLatin1(line.mid(line.indexOf(" rx ") + 4));
+        return lines;
+    }
     // How often the event ("<ms> <event> [data]" per line) is in its log.
     int count(const QByteArray &event) const
     {
@@ -41,5 +55,6 @@ public:
 private:
     QProcess m_process;
     QString m_logPath;
+    QString m_slave;
     bool m_ready = false;
 };

@@ -1,5 +1,8 @@
 #include "DeviceProtocol.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr char kCr = '\r';
@@ -21,24 +24,19 @@ DeviceProtocol::DeviceProtocol(const Settings &settings)
 {
 }
 
-bool DeviceProtocol::isValidId(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-}
-
-std::optional<std::uint32_t> DeviceProtocol::parseValue(std::string_view digits)
+std::optional<std::uint64_t> DeviceProtocol::parseDigits(std::string_view digits)
 {
     if (digits.empty())
         return std::nullopt;
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t value = 0;
     for (const char c : digits) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > maxValue)
-            value = std::uint64_t{maxValue} + 1; // stays above the limit, cannot overflow
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        value = value > (most - digit) / 10 ? most : value * 10 + digit;
     }
-    return value > maxValue ? maxValue : static_cast<std::uint32_t>(value);
+    return value;
 }
 
 std::vector<DeviceProtocol::Exchange> DeviceProtocol::feed(std::string_view bytes)
@@ -87,41 +85,46 @@ std::optional<std::string> DeviceProtocol::answer(std::string_view line)
 
 std::optional<std::string> DeviceProtocol::properReply(std::string_view line)
 {
-    const std::string id(1, m_settings.id);
     // The one query every board answers regardless of its ID.
     if (line == "PV1?")
-        return id + "PV1=" + std::to_string(m_settings.duty);
+        return valueReply("PV1", m_settings.duty, m_settings.dutyText);
 
     if (line.size() < 2 || line.front() != m_settings.id)
         return std::nullopt;
     const std::string_view command = line.substr(1);
 
     if (command == "BS?")
-        return id + "BSok";
+        return std::string(1, m_settings.answerId ? m_settings.answerId : m_settings.id) + "BSok";
     if (command == "PV1")
-        return id + "PV1=" + std::to_string(m_settings.duty);
+        return valueReply("PV1", m_settings.duty, m_settings.dutyText);
     if (command.starts_with("SV1"))
-        return registerCommand(command, m_settings.duty);
+        return registerCommand(command, m_settings.duty, m_settings.dutyText);
     if (command.starts_with("SV2"))
-        return registerCommand(command, m_settings.freqIndex);
+        return registerCommand(command, m_settings.freqIndex, m_settings.freqText);
     return std::nullopt;
 }
 
 // "SVn" reads the register, "SVn=value" writes it; both answer "idSVn=value".
-std::optional<std::string> DeviceProtocol::registerCommand(std::string_view command,
-                                                           std::uint32_t &value)
+std::optional<std::string> DeviceProtocol::registerCommand(std::string_view command, std::uint32_t &value,
+                                                           const std::optional<std::string> &text)
 {
-    const std::string name(command.substr(0, 3));
     const std::string_view rest = command.substr(3);
     if (!rest.empty()) {
-        if (rest.front() != '=')
+        if (rest.front() != '=' || m_settings.ignoreSets)
             return std::nullopt;
-        const auto parsed = parseValue(rest.substr(1));
+        const auto parsed = parseDigits(rest.substr(1));
         if (!parsed)
             return std::nullopt;
-        value = *parsed;
+        value = static_cast<std::uint32_t>(std::min<std::uint64_t>(*parsed, maxValue));
     }
-    return std::string(1, m_settings.id) + name + "=" + std::to_string(value);
+    return valueReply(command.substr(0, 3), value, text);
+}
+
+std::string DeviceProtocol::valueReply(std::string_view name, std::uint32_t value,
+                                       const std::optional<std::string> &text) const
+{
+    return std::string(1, m_settings.answerId ? m_settings.answerId : m_settings.id) + std::string(name) + "="
+           + text.value_or(std::to_string(value));
 }
 
 std::string DeviceProtocol::garbageLine(const std::string &avoid)

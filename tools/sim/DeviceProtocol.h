@@ -9,7 +9,9 @@
 
 // The board's command interpreter, free of any I/O: bytes go in, received
 // lines and the replies they earn come out. Replies carry no line end; the
-// caller frames them.
+// caller frames them. Besides the proper board it plays the misbehaving
+// ones a script must see through: one that ignores sets, one that answers
+// under another ID, one whose values are no numbers of the protocol.
 class DeviceProtocol
 {
 public:
@@ -20,6 +22,10 @@ public:
         std::uint32_t freqIndex = 1;
         bool silent = false;
         bool garbage = false;
+        bool ignoreSets = false;            // SVn=value: no answer, no change
+        char answerId = 0;                  // the ID replies carry; 0: id
+        std::optional<std::string> dutyText; // the duty as replies give it
+        std::optional<std::string> freqText; // the frequency index likewise
         std::uint32_t seed = 0; // 0: seed from the system
     };
 
@@ -47,13 +53,15 @@ public:
     std::uint32_t duty() const { return m_settings.duty; }
     std::uint32_t freqIndex() const { return m_settings.freqIndex; }
 
-    static bool isValidId(char c);
-    // Digits only; anything longer than the register clamps to maxValue.
-    static std::optional<std::uint32_t> parseValue(std::string_view digits);
+    // The one number the board and its options read: decimal digits and
+    // nothing else, saturating at the largest 64-bit value.
+    static std::optional<std::uint64_t> parseDigits(std::string_view digits);
 
 private:
     std::optional<std::string> properReply(std::string_view line);
-    std::optional<std::string> registerCommand(std::string_view command, std::uint32_t &value);
+    std::optional<std::string> registerCommand(std::string_view command, std::uint32_t &value,
+                                               const std::optional<std::string> &text);
+    std::string valueReply(std::string_view name, std::uint32_t value, const std::optional<std::string> &text) const;
     std::string garbageLine(const std::string &avoid);
 
     Settings m_settings;

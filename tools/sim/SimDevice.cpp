@@ -26,6 +26,10 @@ DeviceProtocol::Settings protocolSettings(const SimOptions &o)
     s.freqIndex = o.freqIndex;
     s.silent = o.silent;
     s.garbage = o.garbage;
+    s.ignoreSets = o.ignoreSets;
+    s.answerId = o.answerId;
+    s.dutyText = o.dutyText;
+    s.freqText = o.freqText;
     return s;
 }
 

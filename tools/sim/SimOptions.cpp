@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include "DeviceProtocol.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -10,7 +12,7 @@ namespace {
 // Options that take a value; everything else is a flag.
 bool takesValue(const std::string &name)
 {
-    static const char *const withValue[] = {"dir", "port", "id", "duty", "freq", "eol",
+    static const char *const withValue[] = {"dir", "port", "id", "answer-id", "duty", "freq", "duty-text", "freq-text", "eol",
                                             "late", "flood", "long-line", "hangup-after",
                                             "reappear-after", "cycles", "deaf-on-open", "log"};
     for (const char *candidate : withValue) {
@@ -37,13 +39,15 @@ std::string applyValue(const std::string &name, const std::string &value, SimOpt
         if (!v)
             return bad();
         o.port = static_cast<unsigned>(*v);
-    } else if (name == "id") {
+    } else if (name == "id" || name == "answer-id") {
         const char c = value.size() == 1
                            ? static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])))
                            : '\0';
         if (!std::isdigit(static_cast<unsigned char>(c)) && (c < 'A' || c > 'F'))
             return bad();
-        o.id = c;
+        (name == "id" ? o.id : o.answerId) = c;
+    } else if (name == "duty-text" || name == "freq-text") {
+        (name == "duty-text" ? o.dutyText : o.freqText) = value;
     } else if (name == "duty" || name == "freq") {
         const auto v = SimOptions::parseUnsigned(value, u32);
         if (!v)
@@ -98,15 +102,8 @@ std::string applyValue(const std::string &name, const std::string &value, SimOpt
 
 std::optional<std::uint64_t> SimOptions::parseUnsigned(const std::string &text, std::uint64_t max)
 {
-    if (text.empty() || text.size() > 19)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (value > max)
+    const auto value = DeviceProtocol::parseDigits(text);
+    if (!value || *value > max)
         return std::nullopt;
     return value;
 }
@@ -159,15 +156,10 @@ std::string SimOptions::parse(const std::vector<std::string> &args, SimOptions &
             name.resize(eq);
         }
 
-        if (name == "help" || name == "silent" || name == "garbage") {
+        if (name == "help" || name == "silent" || name == "garbage" || name == "ignore-sets") {
             if (value)
                 return "--" + name + " takes no value";
-            if (name == "help")
-                out.showHelp = true;
-            else if (name == "silent")
-                out.silent = true;
-            else
-                out.garbage = true;
+            (name == "help" ? out.showHelp : name == "silent" ? out.silent : name == "garbage" ? out.garbage : out.ignoreSets) = true;
             continue;
         }
         if (!takesValue(name))
@@ -205,10 +197,14 @@ std::string SimOptions::usage(const std::string &program)
            "  --freq K               initial frequency index (default 1)\n"
            "  --eol cr|crlf|lfcr     line end of replies (default cr)\n"
            "  --silent               never answer\n"
-           "  --late MS              answer MS milliseconds late\n"
+           "  --late MS              answer every command MS milliseconds late, in order\n"
            "  --garbage              answer with random printable garbage\n"
+           "  --ignore-sets          take no notice of SV1=/SV2= (search and queries answered)\n"
+           "  --answer-id C          reply under ID C whatever was asked (2BSok to 1BS?)\n"
+           "  --duty-text TEXT       give the duty as TEXT in replies (999, 1e400, 0x1A)\n"
+           "  --freq-text TEXT       give the frequency index as TEXT in replies\n"
            "  --flood BYTES[K|M]     on open, send BYTES random bytes without a CR\n"
-           "  --long-line N          on open, send one line of N 'x' characters\n"
+           "  --long-line N          on open, send one line of N 'x' characters and CR\n"
            "  --hangup-after SEC     close the pty SEC seconds after start\n"
            "  --reappear-after SEC   after a hang-up, come back on a new pty\n"
            "  --cycles N             hang-up/reappear cycles (default 1)\n"

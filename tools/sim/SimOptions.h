@@ -17,6 +17,9 @@ struct SimOptions
     std::string eol = "\r";
     bool silent = false;
     bool garbage = false;
+    bool ignoreSets = false;
+    char answerId = 0; // 0: id
+    std::optional<std::string> dutyText, freqText;
     unsigned lateMs = 0;
     std::uint64_t floodBytes = 0;
     std::uint64_t longLine = 0;

@@ -291,6 +291,7 @@ void BenchStation::pollNow()
 void BenchStation::stop()
 {
     stopAll();
+    m_log.flush(); // a line handled is in the log before the end is told
     if (MSComm1.PortOpen())
         MSComm1.setPortOpen(false);
     m_ledger.clear();
@@ -299,7 +300,8 @@ void BenchStation::stop()
 
 bool BenchStation::startLog(const QString &path)
 {
-    if (!m_log.open(path))
+    const SettingsValues &values = m_options.settings ? *m_options.settings : state.settings; // the file's, once loaded
+    if (!m_log.open(path, MSComm1.portName(values.commPort), values.deviceId))
         return false;
     m_logLines = connect(&m_link, &LinkSession::lineReceived, &m_log, &LineLog::received);
     return true;

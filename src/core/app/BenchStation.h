@@ -132,7 +132,7 @@ signals:
     void becameIdle();
 
     // For scripts and records.
-    void lineReceived(const QString &line);
+    void lineReceived(const QString &line, bool cut); // cut: longer than the receive path keeps
     void lineSent(const QString &text);
     void valueReported(int index, float value); // 1 duty, 2 frequency index
     void deviceFound();

@@ -80,8 +80,8 @@ void LinkSession::MSComm1_OnComm()
 void LinkSession::HandleReply(const LineAssembler::Line &line)
 {
     if (m_listened.lines)
-        emit lineReceived(line.text);
-    if (!m_ledger.isEmpty() && !line.overflowed) {
+        emit lineReceived(line.text, line.overflowed);
+    if (!m_ledger.isEmpty()) {
         if (const auto answer = m_ledger.received(line.text, m_settings.deviceId, ReplyLedger::Clock::now()))
             emit replyMatched(*answer);
     }

@@ -40,8 +40,9 @@ public:
     void HandleReply(const LineAssembler::Line &line);
 
 signals:
-    // Every complete line, as it arrives, before anything acts on it.
-    void lineReceived(const QString &line);
+    // Every complete line, as it arrives, before anything acts on it; cut:
+    // longer than the receive path keeps, the rest dropped.
+    void lineReceived(const QString &line, bool cut);
     // A search attempt could not use the port: the error number the status
     // line shows, and what the system said.
     void portFailed(int errorNumber, const QString &reason);

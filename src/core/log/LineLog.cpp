@@ -1,18 +1,33 @@
 #include "log/LineLog.h"
 
+#include <QCoreApplication>
+
 LineLog::LineLog(QObject *parent)
     : QObject(parent)
 {
 }
 
-bool LineLog::open(const QString &path)
+bool LineLog::open(const QString &path, const QString &port, const QString &deviceId)
 {
     close();
     m_file.setFileName(path);
     // Unbuffered: every write below goes to the system at once.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        const QString reason = m_file.errorString();
-        m_file.setFileName(QString());
+    QString reason;
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        m_stamp.append(m_pending);
+        m_pending += " -- ";
+        appendEscaped(m_pending, (QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion()).trimmed());
+        m_pending += " started, port ";
+        appendEscaped(m_pending, port);
+        m_pending += ", device ID \"";
+        appendEscaped(m_pending, deviceId);
+        m_pending += "\"\n";
+        reason = writePending();
+    } else {
+        reason = m_file.errorString();
+    }
+    if (!reason.isEmpty()) {
+        drop();
         emit failed(path, reason);
         return false;
     }
@@ -41,40 +56,68 @@ void LineLog::sent(QStringView text)
     flush();
 }
 
-void LineLog::received(const QString &line)
+void LineLog::received(const QString &line, bool cut)
 {
-    if (m_file.isOpen())
-        append('r', line);
+    if (!m_file.isOpen())
+        return;
+    append('r', line, cut);
 }
 
 void LineLog::flush()
 {
     if (m_pending.isEmpty() || !m_file.isOpen())
         return;
-    const qint64 written = m_file.write(m_pending);
-    if (written != m_pending.size()) {
-        fail(m_file.errorString());
-        return;
+    if (const QString reason = writePending(); !reason.isEmpty())
+        fail(reason);
+}
+
+// One write for all that is pending. Of what the system takes only in part,
+// the torn last line is cut off again, and the write of the rest, which
+// fails, says why: QFile takes a short write for no error at all. Returns
+// the reason it failed.
+QString LineLog::writePending()
+{
+    qint64 done = 0;
+    for (qint64 written = 0; done < m_pending.size(); done += written) {
+        written = m_file.write(m_pending.constData() + done, m_pending.size() - done);
+        if (written <= 0)
+            break;
     }
-    m_pending.clear();
+    if (done == m_pending.size()) {
+        m_pending.clear();
+        return {};
+    }
+    const QString reason = m_file.error() == QFileDevice::NoError ? QStringLiteral("the system took no more")
+                                                                  : m_file.errorString();
+    const qsizetype whole = done > 0 ? m_pending.lastIndexOf('\n', done - 1) + 1 : 0;
+    if (done > whole)
+        m_file.resize(m_file.size() - (done - whole));
+    return reason;
 }
 
 void LineLog::fail(const QString &reason)
 {
     const QString path = m_file.fileName();
-    m_pending.clear();
-    m_file.close();
-    m_file.setFileName(QString());
+    drop();
     emit failed(path, reason);
     emit openChanged(false);
 }
 
-void LineLog::append(char direction, QStringView text)
+void LineLog::drop()
+{
+    m_pending.clear();
+    m_file.close();
+    m_file.setFileName(QString());
+}
+
+void LineLog::append(char direction, QStringView text, bool cut)
 {
     m_stamp.append(m_pending);
     const char tag[] = {' ', direction, 'x', ' '};
     m_pending.append(tag, sizeof tag);
     appendEscaped(m_pending, text);
+    if (cut)
+        m_pending.append(Cut);
     m_pending.append('\n');
 }
 

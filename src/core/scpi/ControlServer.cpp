@@ -12,10 +12,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-ControlServer::ControlServer(BenchStation &station, QObject *parent)
+ControlServer::ControlServer(BenchStation &station, std::chrono::milliseconds answerTimeout, QObject *parent)
     : QObject(parent)
     , m_station(station)
-    , m_requests(station, AnswerTimeout)
+    , m_requests(station, answerTimeout)
 {
 }
 

@@ -35,7 +35,8 @@ public:
     // Clients at once; one more is turned away.
     static constexpr int MaxClients = 64;
 
-    explicit ControlServer(BenchStation &station, QObject *parent = nullptr);
+    explicit ControlServer(BenchStation &station, std::chrono::milliseconds answerTimeout = AnswerTimeout,
+                           QObject *parent = nullptr);
     ~ControlServer() override;
 
     // Serves on the local socket of the port in use, from now on.

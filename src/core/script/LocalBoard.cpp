@@ -1,10 +1,12 @@
 #include "script/LocalBoard.h"
 
 #include "app/BenchStation.h"
+#include "link/LineAssembler.h"
 #include "link/Protocol.h"
 #include "script/ExitCode.h"
 #include "script/RunOptions.h"
 #include "serial/CommError.h"
+#include "serial/PortErrors.h"
 
 #include <QRegularExpression>
 
@@ -58,10 +60,10 @@ void LocalBoard::close()
     m_station.stop();
 }
 
-void LocalBoard::hear(const QString &line)
+void LocalBoard::hear(const QString &line, bool cut)
 {
     if (m_monitoring) {
-        emit lineReceived(line);
+        emit lineReceived(line, cut);
         return;
     }
     static const QRegularExpression identification(QStringLiteral("^(.)BSok$"));
@@ -77,7 +79,9 @@ QString LocalBoard::whatWasHeard() const
     if (!m_otherDevice.isEmpty())
         return QStringLiteral("; device \"%1\" answered on %2: is --id right?").arg(m_otherDevice, m_port);
     if (const qsizetype unended = m_station.unendedLength())
-        return QStringLiteral("; %1 characters came without a line end (CR): is --baud right?").arg(unended);
+        return QStringLiteral("; %1%2 characters came without a line end (CR): is --baud right?")
+            .arg(unended)
+            .arg(unended >= LineAssembler::MaxLength ? QStringLiteral(" or more") : QString());
     if (m_heard > 0)
         return QStringLiteral("; %1 other line(s) came, the last \"%2\"").arg(m_heard).arg(m_lastHeard.left(80));
     return QStringLiteral("; nothing came back");
@@ -98,7 +102,6 @@ void LocalBoard::failToOpen(int errorNumber, const QString &reason)
     m_searching = false;
     QString message = QStringLiteral("cannot open %1: %2 (%3)").arg(m_port, reason, Protocol::portErrorStatus(errorNumber));
     if (errorNumber == CommError::PermissionDenied)
-        message += QStringLiteral(". Serial devices belong to the group dialout: sudo adduser $USER dialout, "
-                                  "then log out and in again");
+        message += QStringLiteral(". ") + PortErrors::dialoutAdvice(true);
     emit failed(PortError, message);
 }

@@ -29,7 +29,7 @@ public:
     QString whatWasHeard() const override;
 
 private:
-    void hear(const QString &line);
+    void hear(const QString &line, bool cut);
     void searchTimedOut();
     void failToOpen(int errorNumber, const QString &reason);
 

@@ -73,6 +73,10 @@ RunOptions::Resolved RunOptions::resolve(const Given &given, const Executable &e
         }
         values.deviceId = *given.id;
     }
+    if (values.deviceId.size() > 1) {
+        r.error = QStringLiteral("device ID \"%1\" refused: replies are matched on a one-character ID").arg(values.deviceId);
+        return r;
+    }
     if (given.poll) {
         const int seconds = isWholeNumber(*given.poll) ? given.poll->toInt() : 0;
         if (seconds < 2 || seconds > 32768) {
@@ -102,12 +106,20 @@ RunOptions::Resolved RunOptions::resolve(const Given &given, const Executable &e
     return r;
 }
 
-QString RunOptions::portName(const StationOptions &station)
+QString RunOptions::devicePath(const StationOptions &station)
 {
     if (!station.devicePath.isEmpty())
         return station.devicePath;
     const int port = station.settings ? station.settings->commPort : 1;
     const QString directory = station.linkDirectory.isEmpty() ? station.executable.directory : station.linkDirectory;
-    const QString device = PortLocator::locate(port, directory).path;
+    return PortLocator::locate(port, directory).path;
+}
+
+QString RunOptions::portName(const StationOptions &station)
+{
+    if (!station.devicePath.isEmpty())
+        return station.devicePath;
+    const int port = station.settings ? station.settings->commPort : 1;
+    const QString device = devicePath(station);
     return device.isEmpty() ? QStringLiteral("COM %1").arg(port) : QStringLiteral("COM %1 (%2)").arg(port).arg(device);
 }

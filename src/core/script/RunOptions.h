@@ -41,4 +41,6 @@ public:
 
     // How a script names the port: the device path, or "COM 3 (/dev/ttyUSB0)".
     static QString portName(const StationOptions &station);
+    // The device the port opens; empty when COM n reaches none.
+    static QString devicePath(const StationOptions &station);
 };

@@ -33,5 +33,6 @@ signals:
     void found();
     void failed(int exitCode, const QString &message);
     void answered(const RequestOutcome &outcome);
-    void lineReceived(const QString &line);
+    // `cut`: longer than the receive path keeps; the rest was dropped.
+    void lineReceived(const QString &line, bool cut);
 };

@@ -20,9 +20,9 @@ ScriptRunner::ScriptRunner(ScriptBoard &board, Script script, Limits limits, QOb
     connect(&board, &ScriptBoard::found, this, &ScriptRunner::found);
     connect(&board, &ScriptBoard::failed, this, &ScriptRunner::finish);
     connect(&board, &ScriptBoard::answered, this, &ScriptRunner::answered);
-    connect(&board, &ScriptBoard::lineReceived, this, [this](const QString &line) {
+    connect(&board, &ScriptBoard::lineReceived, this, [this](const QString &line, bool cut) {
         if (m_phase == Phase::Monitoring)
-            emit lineMonitored(line);
+            emit lineMonitored(line, cut);
     });
 }
 
@@ -39,6 +39,11 @@ void ScriptRunner::interrupt()
         finish(m_endsWith);
     else
         finish(Interrupted, QStringLiteral("interrupted"));
+}
+
+void ScriptRunner::outputClosed()
+{
+    finish(OutputClosed);
 }
 
 void ScriptRunner::found()

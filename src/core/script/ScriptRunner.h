@@ -43,13 +43,15 @@ public:
     // Ctrl+C or a stop signal: a monitor without a duration ends as it
     // should; anything else ends Interrupted.
     void interrupt();
+    // Standard output cannot be written any more: the run ends at once.
+    void outputClosed();
 
 signals:
     void progress(const QString &text);
     void warning(const QString &text);
     // The board's answers to "read": the duty and the frequency index.
     void valuesRead(const RequestOutcome &duty, const RequestOutcome &frequency);
-    void lineMonitored(const QString &line);
+    void lineMonitored(const QString &line, bool cut);
     void finished(int exitCode, const QString &message);
 
 private:

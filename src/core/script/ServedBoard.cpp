@@ -50,7 +50,6 @@ ServedBoard::ServedBoard(QString socketPath, QString port, std::chrono::millisec
     connect(&m_poll, &QTimer::timeout, this, &ServedBoard::askStatus);
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &ServedBoard::timeUp);
-    connect(&m_socket, &QLocalSocket::readyRead, this, &ServedBoard::readAnswers);
     connect(&m_socket, &QLocalSocket::disconnected, this, [this] {
         emit failed(PortError, QStringLiteral("%1 went away").arg(server()));
     });
@@ -75,6 +74,7 @@ bool ServedBoard::connectNow()
     if (!identity.startsWith(QStringLiteral("Tavermund,")))
         return false;
     m_deviceId = identity.section(u',', 2, 2);
+    connect(&m_socket, &QLocalSocket::readyRead, this, &ServedBoard::readAnswers);
     return true;
 }
 

@@ -1,15 +1,14 @@
 #include "serial/PortCatalog.h"
 
+#include "serial/DeviceAccess.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QSet>
 
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -22,33 +21,24 @@ PortEntry entryFor(const QString &devicePath, const PortCatalog::Folders &folder
     return e;
 }
 
-// COM n looks up com<n> for n from 1 to 255, written without leading
-// zeros: only those links name a port.
-bool isPortLink(const QString &name)
+// n when `name` is `prefix` and n, for n from 1 to 255 written without
+// leading zeros: only those names does a COM number reach. Else 0.
+int portNumberIn(const QString &name, QLatin1String prefix)
 {
-    static const QRegularExpression linkName(QStringLiteral("^com([1-9][0-9]{0,2})$"));
-    const QRegularExpressionMatch match = linkName.match(name);
-    return match.hasMatch() && match.captured(1).toInt() <= 255;
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,2}$"));
+    const QString digits = name.mid(prefix.size());
+    if (!name.startsWith(prefix) || !number.match(digits).hasMatch() || digits.toInt() > 255)
+        return 0;
+    return digits.toInt();
 }
 
-bool isCharacterDevice(const QString &path)
-{
-    struct stat st{};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-} // namespace
-
-QList<PortEntry> PortCatalog::available(const QString &linkDirectory, const Folders &folders)
+QList<PortEntry> posixList(const QList<PortEntry> &system, const QString &linkDirectory,
+                           const PortCatalog::Folders &folders)
 {
     QList<PortEntry> list;
     QSet<QString> seen;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        PortEntry e = entryFor(info.systemLocation(), folders);
-        e.description = info.description();
-        e.manufacturer = info.manufacturer();
-        e.serialNumber = info.serialNumber();
-        e.kernelName = info.portName();
+    for (PortEntry e : system) {
+        e.stableName = PortCatalog::stableNameOf(e.systemPath, folders);
         seen.insert(QFileInfo(e.systemPath).canonicalFilePath());
         list.append(e);
     }
@@ -56,8 +46,8 @@ QList<PortEntry> PortCatalog::available(const QString &linkDirectory, const Fold
     const QFileInfoList links = QDir(linkDirectory).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &link : links) {
         const QString device = link.canonicalFilePath();
-        if (!link.isSymLink() || !isPortLink(link.fileName()) || device.isEmpty()
-            || seen.contains(device) || !isCharacterDevice(device))
+        if (!link.isSymLink() || !portNumberIn(link.fileName(), QLatin1String("com")) || device.isEmpty()
+            || seen.contains(device) || !DeviceAccess::isCharacterDevice(device))
             continue;
         PortEntry e = entryFor(device, folders);
         e.description = QStringLiteral("Linked as %1").arg(link.fileName());
@@ -65,6 +55,40 @@ QList<PortEntry> PortCatalog::available(const QString &linkDirectory, const Fold
         list.append(e);
     }
     return list;
+}
+
+QList<PortEntry> windowsList(const QList<PortEntry> &system)
+{
+    QList<PortEntry> list;
+    for (PortEntry e : system) {
+        e.portNumber = portNumberIn(e.kernelName, QLatin1String("COM"));
+        e.stableName = e.kernelName;
+        if (e.portNumber)
+            list.append(e);
+    }
+    std::stable_sort(list.begin(), list.end(), [](const PortEntry &a, const PortEntry &b) { return a.portNumber < b.portNumber; });
+    return list;
+}
+
+} // namespace
+
+QList<PortEntry> PortCatalog::available(const QString &linkDirectory, const Folders &folders)
+{
+    return listFor(systemPorts(), linkDirectory, ThisPlatform, folders);
+}
+
+QList<PortEntry> PortCatalog::systemPorts()
+{
+    QList<PortEntry> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports.append({info.description(), info.manufacturer(), info.serialNumber(), info.portName(), info.systemLocation(), {}});
+    return ports;
+}
+
+QList<PortEntry> PortCatalog::listFor(const QList<PortEntry> &system, const QString &linkDirectory, Platform platform,
+                                      const Folders &folders)
+{
+    return platform == Platform::Windows ? windowsList(system) : posixList(system, linkDirectory, folders);
 }
 
 QString PortCatalog::stableNameOf(const QString &devicePath, const Folders &folders)
@@ -90,7 +114,10 @@ QString PortCatalog::entryText(const PortEntry &e)
     const QString who = maker.isEmpty() ? QStringLiteral("Unnamed device") : maker.join(QStringLiteral(", "));
     const QString serial = e.serialNumber.isEmpty() ? QStringLiteral("no serial number")
                                                     : QStringLiteral("serial ") + e.serialNumber;
-    return QStringList{who, serial, e.kernelName, e.stableName}.join(QStringLiteral("  \u2014  "));
+    QStringList parts{who, serial, e.kernelName};
+    if (e.stableName != e.kernelName)
+        parts << e.stableName;
+    return parts.join(QStringLiteral("  \u2014  "));
 }
 
 QString PortCatalog::emptyText()
@@ -98,9 +125,10 @@ QString PortCatalog::emptyText()
     return QStringLiteral("No serial ports found. Plug in the board, then open this list again.");
 }
 
-bool PortCatalog::refusesThisUser(const QString &devicePath)
+QString PortCatalog::chooserTip(Platform platform)
 {
-    if (::access(QFile::encodeName(devicePath).constData(), R_OK | W_OK) == 0)
-        return false;
-    return errno == EACCES || errno == EPERM;
+    if (platform == Platform::Windows)
+        return QStringLiteral("The serial ports of this computer. The one you choose goes into the COM entry.");
+    return QStringLiteral("The serial ports of this computer. The one you choose is linked "
+                          "as the COM port of the COM entry when you press SAVE-CLOSE.");
 }

@@ -1,11 +1,7 @@
 #include "serial/PortErrors.h"
 
 #include "serial/CommError.h"
-#include "serial/PortLocator.h"
-
-#include <QFile>
-
-#include <unistd.h>
+#include "serial/DeviceAccess.h"
 
 int PortErrors::whenOpening(QSerialPort::SerialPortError error, const QString &path)
 {
@@ -15,19 +11,26 @@ int PortErrors::whenOpening(QSerialPort::SerialPortError error, const QString &p
     case QSerialPort::PermissionError:
     case QSerialPort::OpenError:
         // A held lock file, an exclusive open by someone else and a plain
-        // lack of rights look alike; access() tells the last one apart.
-        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+        // lack of rights look alike; the rights tell the last one apart.
+        if (!DeviceAccess::mayReadAndWrite(path))
             return CommError::PermissionDenied;
         return CommError::PortAlreadyOpen;
     case QSerialPort::ResourceError:
         // A node with no hardware behind it (a UART that is not fitted) is
         // a port that does not exist.
-        return PortLocator::hasNoDevice(path) ? CommError::InvalidPortNumber : CommError::DeviceGone;
+        return DeviceAccess::hasNoDevice(path) ? CommError::InvalidPortNumber : CommError::DeviceGone;
     case QSerialPort::UnsupportedOperationError:
         return CommError::SettingsNotApplied;
     default:
         return CommError::Unknown;
     }
+}
+
+QString PortErrors::dialoutAdvice(bool oneLine)
+{
+    return QStringLiteral("Usually this means that your user is not in the dialout group. Add it with%1"
+                          "sudo adduser $USER dialout%2then log out and log in again.")
+        .arg(oneLine ? QStringLiteral(": ") : QStringLiteral("\n\n    "), oneLine ? QStringLiteral(", ") : QStringLiteral("\n\n"));
 }
 
 int PortErrors::whenOpen(QSerialPort::SerialPortError error)

@@ -13,4 +13,7 @@ public:
     // with no hardware behind it) is told apart there.
     static int whenOpening(QSerialPort::SerialPortError error, const QString &path);
     static int whenOpen(QSerialPort::SerialPortError error);
+    // What to do about a port this user may not open; `oneLine` for a
+    // message on a terminal, else the command on a line of its own.
+    static QString dialoutAdvice(bool oneLine);
 };

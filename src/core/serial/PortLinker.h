@@ -3,7 +3,9 @@
 #include <QString>
 
 // Makes port n name a device: the symbolic link com<n> in the executable's
-// folder (see PortLocator).
+// folder (see PortLocator), made in PortLinker_posix.cpp. Windows names its
+// ports itself, and the port list sets the number there instead, so
+// PortLinker_windows.cpp refuses every link.
 class PortLinker
 {
 public:

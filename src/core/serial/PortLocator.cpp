@@ -1,22 +1,15 @@
 #include "serial/PortLocator.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDirectory)
+PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDirectory, Platform platform)
 {
     Location where;
-#ifdef Q_OS_WIN
-    Q_UNUSED(linkDirectory);
-    where.path = QStringLiteral("COM%1").arg(portNumber);
-#else
+    if (platform == Platform::Windows) {
+        where.path = QStringLiteral("COM%1").arg(portNumber);
+        return where;
+    }
     const QString link = QDir(linkDirectory).filePath(QStringLiteral("com%1").arg(portNumber));
     const QFileInfo info(link);
     if (info.isSymLink() || info.exists()) {
@@ -27,14 +20,15 @@ PortLocator::Location PortLocator::locate(int portNumber, const QString &linkDir
     } else {
         where.path = QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
     }
-#endif
     return where;
 }
 
-QString PortLocator::describe(int portNumber, const QString &linkDirectory)
+QString PortLocator::describe(int portNumber, const QString &linkDirectory, Platform platform)
 {
-    const Location where = locate(portNumber, linkDirectory);
+    const Location where = locate(portNumber, linkDirectory, platform);
     const QString port = QStringLiteral("COM %1").arg(portNumber);
+    if (platform == Platform::Windows)
+        return QStringLiteral("%1 is the port Windows calls %2.").arg(port, where.path);
     if (where.linkPath.isEmpty()) {
         const QString why = QStringLiteral("there is no link com%1 beside the program").arg(portNumber);
         if (QFileInfo::exists(where.path))
@@ -49,17 +43,10 @@ QString PortLocator::describe(int portNumber, const QString &linkDirectory)
     return QStringLiteral("%1 reaches %2 through %3, which points to %4.").arg(port, where.path, where.linkPath, target);
 }
 
-bool PortLocator::hasNoDevice(const QString &path)
+bool PortLocator::reaches(int portNumber, const PortEntry &entry, const QString &linkDirectory, Platform platform)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(path);
-    return false;
-#else
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0) {
-        ::close(fd);
-        return false;
-    }
-    return errno == EIO || errno == ENXIO || errno == ENODEV;
-#endif
+    if (platform == Platform::Windows)
+        return entry.portNumber == portNumber;
+    const QString device = QFileInfo(entry.systemPath).canonicalFilePath();
+    return !device.isEmpty() && device == locate(portNumber, linkDirectory, platform).path;
 }

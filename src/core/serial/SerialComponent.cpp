@@ -1,13 +1,14 @@
 #include "serial/SerialComponent.h"
 
 #include "serial/CommError.h"
+#include "serial/DeviceAccess.h"
 #include "serial/PortErrors.h"
 #include "serial/PortLocator.h"
+#include "serial/PortLock.h"
 #include "text/Cp1252Codec.h"
 #include "toolkit/Constants.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -57,6 +58,14 @@ QString SerialComponent::deviceInUse() const
     return m_devicePath.isEmpty() ? PortLocator::locate(m_commPort, m_linkDirectory).path : m_devicePath;
 }
 
+QString SerialComponent::portName(int port) const
+{
+    if (!m_devicePath.isEmpty())
+        return m_devicePath;
+    const QString device = PortLocator::locate(port, m_linkDirectory).path;
+    return device.isEmpty() ? QStringLiteral("COM %1").arg(port) : QStringLiteral("COM %1 (%2)").arg(port).arg(device);
+}
+
 void SerialComponent::setCommPort(int port)
 {
     if (port < 1 || port > 255)
@@ -104,14 +113,15 @@ void SerialComponent::setPortOpen(bool open)
     PortLocator::Location where = PortLocator::locate(m_commPort, m_linkDirectory);
     if (!m_devicePath.isEmpty()) {
         // The real device, as for a link: one lock file however it is named.
-        const QString real = QFileInfo(m_devicePath).canonicalFilePath();
+        const QString real = DeviceAccess::realPath(m_devicePath);
         where = {real, real.isEmpty() ? m_devicePath : QString()};
     }
-    if (where.path.isEmpty() || !QFileInfo::exists(where.path)) {
+    if (where.path.isEmpty() || !DeviceAccess::exists(where.path)) {
         const QString name = where.linkPath.isEmpty() ? where.path : where.linkPath;
         throw CommError(CommError::InvalidPortNumber, QStringLiteral("%1 does not exist").arg(name));
     }
 
+    PortLock::checkLockFile(where.path);
     m_port.setPortName(where.path);
     {
         const auto quiet = quietly(m_quiet);
@@ -126,6 +136,7 @@ void SerialComponent::setPortOpen(bool open)
     m_lost = false;
     m_lostError = 0;
     try {
+        m_lock.take(m_port, where.path);
         applyLineSettings();
     } catch (...) {
         closeNow();
@@ -321,6 +332,7 @@ void SerialComponent::closeNow()
 {
     if (m_port.isOpen()) {
         const auto quiet = quietly(m_quiet);
+        m_lock.release();
         m_port.close();
         m_port.clearError();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/LineSettings.h"
+#include "serial/PortLock.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -51,6 +52,9 @@ public:
     void setDevicePath(const QString &path);
     // What the next opening opens: the device path, or where COM n leads.
     QString deviceInUse() const;
+    // How the operator knows the port: the device path given, else
+    // "COM 3 (/dev/ttyUSB0)" for the device that COM `port` reaches.
+    QString portName(int port) const;
 
     int CommPort() const { return m_commPort; }
     void setCommPort(int port);
@@ -117,6 +121,7 @@ private:
     static const std::array<QString, 256> s_characters;
 
     QSerialPort m_port;
+    PortLock m_lock; // another program's hold respected, ours taken
     QByteArray m_received; // fetched from the port, handed out from m_taken on
     qsizetype m_taken = 0;
     bool m_portHasMore = false; // the port has reported bytes since the last fetch

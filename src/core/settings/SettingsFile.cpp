@@ -1,11 +1,11 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/FieldReader.h"
+#include "settings/FolderAccess.h"
 #include "text/Cp1252Codec.h"
 #include "text/NumberReader.h"
 #include "toolkit/Constants.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -98,7 +98,7 @@ SettingsFile::Written writeInPlace(const QString &path, const QByteArray &bytes)
 
 QString SettingsFile::pathFor(const QString &directory, const QString &executableName)
 {
-    return directory + QDir::separator() + executableName + QStringLiteral(".ini");
+    return directory + u'/' + executableName + QStringLiteral(".ini");
 }
 
 std::optional<SettingsValues> SettingsFile::read(const QString &path)
@@ -167,7 +167,7 @@ SettingsFile::Written SettingsFile::write(const QString &path, const SettingsVal
     // folder prepared by an administrator) but the file itself may be
     // written, it is overwritten in place.
     const QByteArray bytes = serialize(values);
-    if (existing.exists() && existing.isReadable() && !QFileInfo(existing.absolutePath()).isWritable())
+    if (existing.exists() && existing.isReadable() && !FolderAccess::takesNewFiles(existing.absolutePath()))
         return writeInPlace(path, bytes);
 
     // Unbuffered, so that every short write shows here: a buffered QSaveFile

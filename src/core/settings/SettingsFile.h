@@ -25,6 +25,8 @@ public:
     // read: enough for the two lines, whatever follows them.
     static constexpr qint64 MaxSize = 64 * 1024;
 
+    // <directory>/<executableName>.ini, with '/' as Qt writes paths on every
+    // system (Executable::at gives the folder so on Windows too).
     static QString pathFor(const QString &directory, const QString &executableName);
 
     // The nine values, or nullopt when the file is missing or unreadable,

@@ -1,8 +1,9 @@
 #include "settings/SettingsKeeper.h"
 
 #include "serial/CommError.h"
+#include "serial/DeviceAccess.h"
 #include "serial/LineSettings.h"
-#include "serial/PortCatalog.h"
+#include "serial/PortErrors.h"
 #include "serial/SerialComponent.h"
 #include "settings/SettingsFile.h"
 #include "text/WholeNumber.h"
@@ -115,13 +116,10 @@ void SettingsKeeper::refuseEntry(int index, const QString &what, const QString &
 
 void SettingsKeeper::choosePort(const PortEntry &entry)
 {
-    if (PortCatalog::refusesThisUser(entry.systemPath)) {
+    if (DeviceAccess::refusesThisUser(entry.systemPath)) {
         const int answer = m_ask(
-            {QStringLiteral("Permission denied: you may not open %1.\n\n"
-                            "Usually this means that your user is not in the dialout group. Add it with\n\n"
-                            "    sudo adduser $USER dialout\n\n"
-                            "then log out and log in again.\n\nKeep this port as your choice?")
-                 .arg(entry.systemPath),
+            {QStringLiteral("Permission denied: you may not open %1.\n\n%2\n\nKeep this port as your choice?")
+                 .arg(entry.systemPath, PortErrors::dialoutAdvice(false)),
              MessageRequest::YesNo | MessageRequest::Exclamation, QStringLiteral("Permission denied"), {}, 0});
         if (answer != MessageRequest::Yes)
             return;

@@ -3,22 +3,17 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-Executable Executable::running()
+Executable Executable::at(const QString &filePath, Platform platform)
 {
-    Executable exe;
-    exe.directory = QCoreApplication::applicationDirPath();
-#ifdef Q_OS_WIN
-    constexpr bool windows = true;
-#else
-    constexpr bool windows = false;
-#endif
-    exe.name = nameOf(QFileInfo(QCoreApplication::applicationFilePath()).fileName(), windows);
-    return exe;
+    const bool windows = platform == Platform::Windows;
+    const QFileInfo file(windows ? QString(filePath).replace(u'\\', u'/') : filePath);
+    QString name = file.fileName();
+    if (windows && name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+        name.chop(4);
+    return {file.path(), name};
 }
 
-QString Executable::nameOf(const QString &fileName, bool windows)
+Executable Executable::running()
 {
-    if (windows && fileName.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
-        return fileName.chopped(4);
-    return fileName;
+    return at(QCoreApplication::applicationFilePath());
 }

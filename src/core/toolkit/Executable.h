@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/Platform.h"
+
 #include <QString>
 
 // The running executable's folder and name. The settings file and the com<n>
@@ -7,12 +9,14 @@
 // of the binary under another name keeps its own settings.
 struct Executable
 {
-    QString directory; // without a trailing separator
+    QString directory; // without a trailing separator, '/' between folders
     QString name;      // file name without directory and extension
 
     static Executable running();
 
-    // "Tavermund.exe" -> "Tavermund" on Windows; other systems have no
-    // executable extension, so the file name stands as it is there.
-    static QString nameOf(const QString &fileName, bool windows);
+    // The executable at `filePath`, as `platform` names it. Windows takes
+    // '\' as well as '/' and drops ".exe": "C:\Bench\Tavermund.exe" is
+    // "Tavermund" in "C:/Bench". Other systems have no executable
+    // extension, so the file name stands as it is there.
+    static Executable at(const QString &filePath, Platform platform = ThisPlatform);
 };

@@ -2,17 +2,23 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
-// The signals that ask a program to end - SIGTERM when the desktop session
-// ends, SIGINT from Ctrl+C, SIGHUP when its terminal goes away - by default
-// kill it on the spot, with its serial port open and its lock file left
-// behind. While an instance lives, they are caught instead and reported by
-// received(), from the event loop, where the program can end cleanly.
+// Being told to end from outside - the desktop session ending, Ctrl+C, the
+// terminal or console going away - by default kills a program on the spot,
+// with its serial port open and, on Linux, its lock file left behind. While
+// an instance lives, these are caught instead and reported by received(),
+// where the program can end cleanly. One instance at a time.
 //
-// The handler only writes the signal's number into a pipe, which is
-// async-signal-safe; a socket notifier reads it in the event loop. One
-// instance at a time; the previous handlers come back when it goes.
+// POSIX (TerminationSignals_posix.cpp): SIGTERM, SIGINT and SIGHUP. The
+// handler only writes the signal's number into a pipe, which is
+// async-signal-safe; a socket notifier reads it in the event loop. The
+// previous handlers come back when the instance goes.
+//
+// Windows (TerminationSignals_windows.cpp): Ctrl+C and Ctrl+Break (SIGINT)
+// and the console closing (SIGTERM), from a console control handler, in the
+// event loop; the session ending (SIGTERM) from WM_ENDSESSION, reported at
+// once, since Windows may end the process as soon as that message returns.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -25,8 +31,6 @@ signals:
     void received(int signalNumber);
 
 private:
-    void readPipe();
-
-    int m_pipe[2] = {-1, -1};
-    QSocketNotifier *m_notifier = nullptr;
+    struct Hook; // what the system's side keeps while the instance lives
+    std::unique_ptr<Hook> m_hook;
 };

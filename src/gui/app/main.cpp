@@ -1,8 +1,11 @@
+#include "scpi/ControlServer.h"
 #include "toolkit/TerminationSignals.h"
 #include "ui/FormTavermund.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -22,7 +25,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Log every line sent and received to <file>."),
                                  QStringLiteral("file"));
     parser.addOption(log);
+    const QCommandLineOption noServe(QStringLiteral("no-serve"),
+                                     QStringLiteral("Do not serve the board to scripts on the port's local socket."));
+    parser.addOption(noServe);
+    const QCommandLineOption scpiPort(QStringLiteral("scpi-port"),
+                                      QStringLiteral("Also serve SCPI on TCP <port> of 127.0.0.1 and ::1 only (5025 by "
+                                                     "convention; 0: any free port)."),
+                                      QStringLiteral("port"));
+    parser.addOption(scpiPort);
     parser.process(app);
+    const auto complain = [](const QString &text) {
+        std::fprintf(stderr, "Tavermund: %s\n", qPrintable(text));
+        std::fflush(stderr);
+    };
+    bool portOk = true;
+    const uint tcpPort = parser.value(scpiPort).toUInt(&portOk);
+    if (parser.isSet(scpiPort) && (!portOk || tcpPort > 65535)) {
+        complain(QStringLiteral("--scpi-port \"%1\" refused: a TCP port from 0 to 65535").arg(parser.value(scpiPort)));
+        return 2;
+    }
 
     // Told to end from outside: the port is closed and the program ends as
     // a Yes on the exit box would, without asking. exit() rather than
@@ -36,6 +57,18 @@ int main(int argc, char *argv[])
     window.Form_Load();
     if (parser.isSet(log))
         window.station().startLog(parser.value(log));
+
+    // Scripts drive the same board through the window: on a local socket
+    // for this user alone, and on the loopback's TCP port only when asked.
+    ControlServer server(window.station());
+    QObject::connect(&server, &ControlServer::problem, &server, complain);
+    if (!parser.isSet(noServe))
+        server.serveLocally();
+    QString problem;
+    if (parser.isSet(scpiPort) && !server.serveTcp(quint16(tcpPort), &problem))
+        complain(problem);
+    else if (parser.isSet(scpiPort))
+        complain(QStringLiteral("serving SCPI on 127.0.0.1:%1").arg(server.tcpPort()));
     window.show();
     return app.exec();
 }

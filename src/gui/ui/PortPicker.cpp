@@ -4,7 +4,6 @@
 #include "serial/PortLocator.h"
 #include "text/WholeNumber.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -26,8 +25,7 @@ PortPicker::PortPicker(QPushButton *button, QLineEdit *comEntry, PortLister list
     , m_menu(new QMenu(button))
 {
     m_menu->setObjectName(QStringLiteral("portList"));
-    m_button->setToolTip(QStringLiteral("The serial ports of this computer. The one you choose is linked "
-                                        "as the COM port of the COM entry when you press SAVE-CLOSE."));
+    m_button->setToolTip(PortCatalog::chooserTip());
     connect(m_button, &QPushButton::clicked, this, &PortPicker::open);
 }
 
@@ -37,30 +35,33 @@ void PortPicker::showChoice(const PortEntry &entry)
     m_button->setText(entry.kernelName.isEmpty() ? ButtonCaption : QStringLiteral("Chosen: ") + entry.kernelName);
 }
 
-// The device that the port typed in the COM entry reaches now, if any.
-QString PortPicker::reachedNow() const
+// A port the system numbers itself (Windows) is chosen by its number;
+// any other waits for SAVE-CLOSE, which links it.
+void PortPicker::choose(const PortEntry &entry)
 {
-    const auto port = WholeNumber::fromText(m_comEntry->text(), QLocale().decimalPoint().front());
-    return port ? PortLocator::locate(*port, m_linkDirectory).path : QString();
+    if (entry.portNumber)
+        m_comEntry->setText(WholeNumber::toText(entry.portNumber));
+    else
+        emit chosen(entry);
 }
 
 void PortPicker::open()
 {
     m_menu->clear();
     const QList<PortEntry> entries = m_lister();
-    const QString reached = reachedNow();
+    // What the port typed in the COM entry reaches now is checked.
+    const auto port = WholeNumber::fromText(m_comEntry->text(), QLocale().decimalPoint().front());
     for (const PortEntry &entry : entries) {
         QString text = PortCatalog::entryText(entry);
         QAction *item = m_menu->addAction(text.replace(u'&', QStringLiteral("&&")));
-        const QString device = QFileInfo(entry.systemPath).canonicalFilePath();
         item->setCheckable(true);
-        item->setChecked(!device.isEmpty() && device == reached);
+        item->setChecked(port && PortLocator::reaches(*port, entry, m_linkDirectory));
         if (!m_choice.isEmpty() && entry.systemPath == m_choice) {
             QFont bold = item->font();
             bold.setBold(true);
             item->setFont(bold);
         }
-        connect(item, &QAction::triggered, this, [this, entry] { emit chosen(entry); });
+        connect(item, &QAction::triggered, this, [this, entry] { choose(entry); });
     }
     if (entries.isEmpty())
         m_menu->addAction(PortCatalog::emptyText())->setEnabled(false);

@@ -11,8 +11,9 @@ class QPushButton;
 // The port list of the settings panel. Its button opens the list, read
 // afresh each time so that a board plugged in after start shows up; the
 // device that the COM entry's port reaches now is checked, and the one
-// waiting for SAVE-CLOSE is in bold. Keyboard: Space on the button opens
-// it, the arrow keys and Enter choose, Escape closes it.
+// waiting for SAVE-CLOSE is in bold. Where the system numbers its ports
+// (Windows), choosing one sets the COM entry instead. Keyboard: Space on
+// the button opens it, the arrow keys and Enter choose, Escape closes it.
 class PortPicker : public QObject
 {
     Q_OBJECT
@@ -31,7 +32,7 @@ signals:
 
 private:
     void open();
-    QString reachedNow() const;
+    void choose(const PortEntry &entry);
 
     QPushButton *m_button;
     QLineEdit *m_comEntry;

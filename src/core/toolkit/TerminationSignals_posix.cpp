@@ -28,16 +28,31 @@ void onSignal(int number)
 
 } // namespace
 
+struct TerminationSignals::Hook
+{
+    int pipe[2] = {-1, -1};
+    QSocketNotifier *notifier = nullptr;
+};
+
 TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
-    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    auto hook = std::make_unique<Hook>();
+    if (::pipe2(hook->pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         qWarning("TerminationSignals: no pipe (%s); the signals keep their default action", std::strerror(errno));
         return;
     }
-    writeEnd = m_pipe[1];
-    m_notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
+    writeEnd = hook->pipe[1];
+    hook->notifier = new QSocketNotifier(hook->pipe[0], QSocketNotifier::Read, this);
+    connect(hook->notifier, &QSocketNotifier::activated, this, [this, readEnd = hook->pipe[0]] {
+        unsigned char numbers[16];
+        ssize_t n;
+        while ((n = ::read(readEnd, numbers, sizeof numbers)) > 0) {
+            for (ssize_t i = 0; i < n; ++i)
+                emit received(numbers[i]);
+        }
+    });
+    m_hook = std::move(hook);
 
     struct sigaction action{};
     action.sa_handler = onSignal;
@@ -49,22 +64,12 @@ TerminationSignals::TerminationSignals(QObject *parent)
 
 TerminationSignals::~TerminationSignals()
 {
-    if (!m_notifier)
+    if (!m_hook)
         return;
     for (std::size_t i = 0; i < Caught.size(); ++i)
         ::sigaction(Caught[i], &previous[i], nullptr);
     writeEnd = -1;
-    delete m_notifier;
-    ::close(m_pipe[0]);
-    ::close(m_pipe[1]);
-}
-
-void TerminationSignals::readPipe()
-{
-    unsigned char numbers[16];
-    ssize_t n;
-    while ((n = ::read(m_pipe[0], numbers, sizeof numbers)) > 0) {
-        for (ssize_t i = 0; i < n; ++i)
-            emit received(numbers[i]);
-    }
+    delete m_hook->notifier;
+    ::close(m_hook->pipe[0]);
+    ::close(m_hook->pipe[1]);
 }
