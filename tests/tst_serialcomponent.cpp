@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <functional>
 
@@ -139,6 +140,60 @@ private slots:
         // What was fetched before, the 32 KiB, and one last fetch of what the
         // system held (without the bound: megabytes).
         QVERIFY2(largest <= 4 * SerialComponent::ReceiveEventBytes, qPrintable(QString::number(largest)));
+    }
+    void receiveModeration_data()
+    {
+        // Steps, on the tests' clock: "+N" it moves on N ms; "w:x" the board
+        // writes x; "e" the next receive event takes what waits; "held" and
+        // "free": the read notification is held back, or not; "|" the interval
+        // runs out; "reopen" the port is closed and opened again.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("a lone byte at once") << "+100 w:a e free +100 w:b e free" << QStringList{"a", "b"};
+        QTest::newRow("a burst in fewer events") << "+100 w:a e free +1 w:b e held w:c w:d w:e | e held | +10 w:f e free"
+                                                 << QStringList{"a", "b", "cde", "f"};
+        QTest::newRow("in order across intervals") << "+1 w:12 e held w:34 w:56 | e held w:78 | e held w:9 | e held |"
+                                                   << QStringList{"12", "3456", "78", "9"};
+        QTest::newRow("closing ends the hold") << "+1 w:a e held reopen +100 w:b e free" << QStringList{"a", "b"};
+    }
+    void receiveModeration()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, events);
+        Bare s;
+        ReceiveModeration &moderation = s.comm.moderation();
+        std::chrono::steady_clock::time_point now{};
+        moderation.setClock([&now] { return now; });
+        s.comm.setPortOpen(false);
+        s.comm.setPortOpen(true);
+        QStringList got;
+        connect(&s.comm, &SerialComponent::OnComm, this, [&] {
+            got << QString();
+            while (s.comm.InBufferCount() > 0)
+                got.back() += s.comm.Input();
+        });
+        QSignalSpy onComm(&s.comm, &SerialComponent::OnComm);
+        QTimer *interval = moderation.findChild<QTimer *>();
+        for (const QString &step : steps.split(u' ')) {
+            if (step.startsWith(u'+'))
+                now += std::chrono::milliseconds(step.mid(1).toInt());
+            else if (step.startsWith(u"w:"))
+                s.peer.write(step.mid(2).toLatin1());
+            else if (step == u"e")
+                QVERIFY(onComm.wait());
+            else if (step == u'|')
+                interval->stop(), QMetaObject::invokeMethod(interval, "timeout");
+            else if (step == u"reopen")
+                s.comm.setPortOpen(false), s.comm.setPortOpen(true);
+            else
+                QCOMPARE(moderation.holding(), step == u"held");
+            // Never longer than the line discipline's buffer lasts at the fastest line.
+            QVERIFY(!moderation.holding()
+                    || (interval->isActive() && interval->intervalAsDuration() <= ReceiveModeration::Bound));
+        }
+        QCOMPARE(got, events);
+        moderation.setInterval(std::chrono::hours(1));
+        QVERIFY(moderation.interval() <= ReceiveModeration::Bound);
     }
     void codePageOnTheWire()
     {

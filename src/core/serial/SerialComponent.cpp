@@ -139,6 +139,7 @@ void SerialComponent::setPortOpen(bool open)
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
     m_port.clearError();
+    m_moderation.watch(&m_port);
 }
 
 void SerialComponent::applyLineSettings()
@@ -292,7 +293,13 @@ void SerialComponent::onReadyRead()
     m_eventBudget = ReceiveEventBytes;
     const bool wasInEvent = std::exchange(m_inReceiveEvent, true);
     const auto restore = qScopeGuard([this, wasInEvent] { m_inReceiveEvent = wasInEvent; });
+    if (wasInEvent) {
+        emit OnComm();
+        return;
+    }
+    m_moderation.eventBegins();
     emit OnComm();
+    m_moderation.eventEnds(m_eventBudget <= 0);
 }
 
 void SerialComponent::onError(QSerialPort::SerialPortError error)
@@ -324,6 +331,7 @@ void SerialComponent::closeNow()
         m_port.close();
         m_port.clearError();
     }
+    m_moderation.watch(nullptr);
     dropReceived();
     m_lost = false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/LineSettings.h"
+#include "serial/ReceiveModeration.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -23,6 +24,10 @@
 // closed at once, so that a dead descriptor cannot keep the event loop
 // spinning on zero-byte reads, and PortLost tells the owner; the next
 // Output fails until the port is opened again.
+//
+// A steady talker's receive events are moderated (ReceiveModeration): once
+// data keeps coming, the next event waits a few milliseconds and takes what
+// arrived meanwhile.
 class SerialComponent : public QObject
 {
     Q_OBJECT
@@ -94,6 +99,8 @@ public:
         return countWaiting(m_inReceiveEvent);
     }
 
+    ReceiveModeration &moderation() { return m_moderation; }
+
 signals:
     void OnComm();
     // The open port failed by itself and has been closed; `number` says why.
@@ -136,4 +143,5 @@ private:
     bool m_quiet = false; // our own calls report their failures themselves
     bool m_lost = false;  // failed while open; the close is on its way
     int m_lostError = 0;  // why it failed
+    ReceiveModeration m_moderation;
 };
