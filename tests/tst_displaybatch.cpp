@@ -34,6 +34,8 @@ private slots:
                                                             << QStringList{"s=a", "s=b", "s=c", "s=d"};
         QTest::newRow("a quiet frame: the next at once") << "[ d=1 ] | [ d=2 ] | | [ d=3 ]"
                                                          << QStringList{"d=1", "d=2", "d=3"};
+        QTest::newRow("no change starts no frame") << "[ s=a ] | [ s=a ] [ s=b ] ?b"
+                                                   << QStringList{"s=a", "s=a", "s=b"};
 
         // The tool's own writes and readers come after every held value.
         QTest::newRow("own status never held back") << "[ s=a ] [ c=2 s=b d=1 ] s=own ?own | ?own"

@@ -3,6 +3,38 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// Copies into `to`'s own storage, which then stays unshared and is reused
+// by the next copy.
+void copyInto(QString &to, const QString &from)
+{
+    to.resize(from.size());
+    std::copy(from.begin(), from.end(), to.begin());
+}
+
+void copyInto(std::uint32_t &to, std::uint32_t from)
+{
+    to = from;
+}
+
+void copyInto(int &to, int from)
+{
+    to = from;
+}
+
+} // namespace
+
+template<typename T>
+bool DisplayBatch::Pending<T>::written(const T &v)
+{
+    if (known && shown == v)
+        return false;
+    copyInto(shown, v);
+    known = true;
+    return true;
+}
+
 DisplayBatch::DisplayBatch(std::chrono::milliseconds frame, QObject *parent)
     : QObject(parent)
     , m_frame(this)
@@ -21,41 +53,53 @@ void DisplayBatch::hold()
 void DisplayBatch::release()
 {
     --m_holds;
-    if (m_pending && !m_frame.isActive()) {
-        flush();
+    if (m_pending && !m_frame.isActive() && writeHeld())
         m_frame.start();
-    }
 }
 
-// A frame that wrote nothing lets the timer stop: the next receive event
+// A frame that changed nothing lets the timer stop: the next receive event
 // is written at once.
 void DisplayBatch::endFrame()
 {
-    if (m_pending) {
-        flush();
+    if (m_pending && writeHeld())
         m_frame.start();
-    }
 }
 
 void DisplayBatch::flush()
 {
+    writeHeld();
+}
+
+bool DisplayBatch::writeHeld()
+{
     if (!std::exchange(m_pending, false))
-        return;
+        return false;
+    bool changed = false;
     // The colour first, as each line sets it before its caption.
-    if (std::exchange(m_statusColour.set, false))
+    if (std::exchange(m_statusColour.set, false)) {
+        changed |= m_statusColour.written(m_statusColour.value);
         emit writeStatusColour(m_statusColour.value);
-    if (std::exchange(m_status.set, false))
+    }
+    if (std::exchange(m_status.set, false)) {
+        changed |= m_status.written(m_status.value);
         emit writeStatus(m_status.value);
-    if (std::exchange(m_duty.set, false))
+    }
+    if (std::exchange(m_duty.set, false)) {
+        changed |= m_duty.written(m_duty.value);
         emit writeDuty(m_duty.value);
-    if (std::exchange(m_frequency.set, false))
+    }
+    if (std::exchange(m_frequency.set, false)) {
+        changed |= m_frequency.written(m_frequency.value);
         emit writeFrequency(m_frequency.value);
+    }
+    return changed;
 }
 
 void DisplayBatch::setStatus(const QString &caption)
 {
     if (!holding()) {
         flush();
+        m_status.written(caption);
         emit writeStatus(caption);
         return;
     }
@@ -70,6 +114,7 @@ void DisplayBatch::setStatusColour(std::uint32_t colour)
 {
     if (!holding()) {
         flush();
+        m_statusColour.written(colour);
         emit writeStatusColour(colour);
         return;
     }
@@ -81,6 +126,7 @@ void DisplayBatch::setDuty(const QString &text)
 {
     if (!holding()) {
         flush();
+        m_duty.written(text);
         emit writeDuty(text);
         return;
     }
@@ -92,6 +138,7 @@ void DisplayBatch::setFrequency(int button)
 {
     if (!holding()) {
         flush();
+        m_frequency.written(button);
         emit writeFrequency(button);
         return;
     }

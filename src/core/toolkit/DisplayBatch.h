@@ -22,7 +22,11 @@
 // otherwise they wait for the frame's end, when the latest values are
 // written and the next frame begins. So the controls change at most once a
 // frame, no later than a frame after the line that set them, and the last
-// line of a flow is shown within a frame of its arrival.
+// line of a flow is shown within a frame of its arrival. Values that leave
+// every control as it was (a board repeating the same reply) are written
+// too, but start no frame: nothing is painted, so the next change after
+// them can go at once, and a steady talker that changes nothing costs no
+// frame timer.
 //
 // Outside a receive event (a search attempt, a port error, a box, the poll
 // counter) a value is written at once, after whatever is still held back:
@@ -78,10 +82,16 @@ private:
     {
         T value{};
         bool set = false;
+        T shown{}; // the value written last
+        bool known = false;
+        // Notes `v` as written; false if the control already showed it.
+        bool written(const T &v);
     };
 
     bool holding() const { return m_holds > 0; }
     void endFrame();
+    // Writes what is held back; false if it changed nothing.
+    bool writeHeld();
 
     int m_holds = 0;
     bool m_pending = false; // something is held back
