@@ -150,11 +150,12 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("events");
         QTest::newRow("a lone byte at once") << "+100 w:a e free +100 w:b e free" << QStringList{"a", "b"};
-        QTest::newRow("a burst in fewer events") << "+100 w:a e free +1 w:b e held w:c w:d w:e | e held | +10 w:f e free"
-                                                 << QStringList{"a", "b", "cde", "f"};
-        QTest::newRow("in order across intervals") << "+1 w:12 e held w:34 w:56 | e held w:78 | e held w:9 | e held |"
-                                                   << QStringList{"12", "3456", "78", "9"};
-        QTest::newRow("closing ends the hold") << "+1 w:a e held reopen +100 w:b e free" << QStringList{"a", "b"};
+        QTest::newRow("a burst in fewer events") << "+100 w:a e free +1 w:b e free +1 w:c e held w:d w:e | e held | "
+                                                    "+10 w:f e free"
+                                                 << QStringList{"a", "b", "c", "de", "f"};
+        QTest::newRow("in order across intervals") << "+1 w:12 e free w:34 e held w:56 w:78 | e held w:9 | e held |"
+                                                   << QStringList{"12", "34", "5678", "9"};
+        QTest::newRow("closing ends the hold") << "+1 w:a e w:b e held reopen +1 w:c e free" << QStringList{"a", "b", "c"};
     }
     void receiveModeration()
     {

@@ -36,6 +36,7 @@ void ReceiveModeration::watch(QSerialPort *port)
         m_notifier = reader == notifiers.cend() ? nullptr : *reader;
     }
     m_listening = m_now();
+    m_soon = 0;
 }
 
 void ReceiveModeration::eventBegins()
@@ -46,7 +47,8 @@ void ReceiveModeration::eventBegins()
 void ReceiveModeration::eventEnds(bool atBound)
 {
     m_listening = m_now();
-    if (atBound || m_waited >= m_interval || !m_notifier || m_interval <= std::chrono::milliseconds(0))
+    m_soon = m_waited < m_interval ? m_soon + 1 : 0;
+    if (atBound || m_soon < 2 || !m_notifier || m_interval <= std::chrono::milliseconds(0))
         return;
     m_notifier->setEnabled(false);
     m_resume.start(m_interval);

@@ -14,12 +14,14 @@ class QSerialPort;
 //
 // A board that talks steadily through a USB-serial adapter hands over a few
 // bytes every millisecond, and each handover wakes the event loop for one
-// receive event of its own. When a receive event finds data less than an
-// interval after the port began listening, the port's read notification is
-// held back for that interval once the event is over: the next event takes
-// what several handovers brought. A first byte after a quiet spell still
-// raises its event at once, and so does the byte after it; an event that
-// stopped at its flood bound, with bytes still waiting, is not held either.
+// receive event of its own. When receive events keep finding data less than
+// an interval after the port began listening (two in a row), the port's read
+// notification is held back for that interval once the event is over: the
+// next event takes what several handovers brought. A first byte after a
+// quiet spell still raises its event at once, and so does the next: a reply
+// that the system hands over in two pieces costs no interval that would
+// wake the loop for nothing. An event that stopped at its flood bound, with
+// bytes still waiting, is not held either.
 //
 // Holding back only delays: the bytes wait in the system's queue, in order.
 // The interval is bounded so that the line discipline's buffer cannot fill
@@ -70,5 +72,6 @@ private:
     QPointer<QSocketNotifier> m_notifier; // the port's own; gone with its close
     Clock::time_point m_listening;        // since when the port has listened
     Clock::duration m_waited{};           // how long the event's data kept it waiting
+    int m_soon = 0;                       // events in a row that found data soon
     QTimer m_resume;
 };
