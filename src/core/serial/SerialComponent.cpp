@@ -218,21 +218,17 @@ void SerialComponent::setOutput(const QString &text)
     emit outputWritten(text);
 }
 
-namespace {
-
-const std::array<char16_t, 256> cp1252Characters = [] {
+const std::array<char16_t, 256> SerialComponent::s_codes = [] {
     std::array<char16_t, 256> table{};
     for (int b = 0; b < 256; ++b)
         table[std::size_t(b)] = Cp1252Codec::decode(QByteArray(1, char(b))).front().unicode();
     return table;
 }();
 
-} // namespace
-
 const std::array<QString, 256> SerialComponent::s_characters = [] {
     std::array<QString, 256> table;
     for (std::size_t b = 0; b < 256; ++b)
-        table[b] = QString::fromRawData(reinterpret_cast<const QChar *>(&cp1252Characters[b]), 1);
+        table[b] = QString::fromRawData(reinterpret_cast<const QChar *>(&s_codes[b]), 1);
     return table;
 }();
 

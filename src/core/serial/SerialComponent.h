@@ -99,6 +99,14 @@ public:
         return countWaiting(m_inReceiveEvent);
     }
 
+    // For a receive handler that takes many characters at once: those
+    // fetched and not handed out yet (cp1252 bytes, each character() one
+    // character), the same that Input() hands out one by one; skip(n) hands
+    // out the first n of them.
+    QByteArrayView fetched() const { return QByteArrayView(m_received).sliced(m_taken); }
+    void skip(qsizetype count) { m_taken += count; }
+    static QChar character(char byte) { return QChar(s_codes[uchar(byte)]); }
+
     ReceiveModeration &moderation() { return m_moderation; }
 
 signals:
@@ -122,6 +130,7 @@ private:
     // Every byte value as a one-character string, shared: handing one out
     // copies no characters and touches no reference count.
     static const std::array<QString, 256> s_characters;
+    static const std::array<char16_t, 256> s_codes; // the same, as UTF-16 code units
 
     QSerialPort m_port;
     QByteArray m_received; // fetched from the port, handed out from m_taken on

@@ -1,5 +1,7 @@
 #include "toolkit/DisplayBatch.h"
 
+#include "text/NumberReader.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -7,7 +9,7 @@ namespace {
 
 // Copies into `to`'s own storage, which then stays unshared and is reused
 // by the next copy.
-void copyInto(QString &to, const QString &from)
+void copyInto(QString &to, QStringView from)
 {
     to.resize(from.size());
     std::copy(from.begin(), from.end(), to.begin());
@@ -81,11 +83,11 @@ bool DisplayBatch::writeHeld()
         emit writeStatusColour(m_statusColour.value);
     }
     if (std::exchange(m_status.set, false)) {
-        changed |= m_status.written(m_status.value);
+        changed |= m_status.written(heldStatus());
         emit writeStatus(m_status.value);
     }
     if (std::exchange(m_duty.set, false)) {
-        changed |= m_duty.written(m_duty.value);
+        changed |= m_duty.written(heldDuty());
         emit writeDuty(m_duty.value);
     }
     if (std::exchange(m_frequency.set, false)) {
@@ -93,6 +95,23 @@ bool DisplayBatch::writeHeld()
         emit writeFrequency(m_frequency.value);
     }
     return changed;
+}
+
+const QString &DisplayBatch::heldStatus()
+{
+    if (std::exchange(m_statusInParts, false)) {
+        m_status.value.resize(m_statusPrefix.size() + m_statusTail.size());
+        std::copy(m_statusTail.cbegin(), m_statusTail.cend(),
+                  std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), m_status.value.begin()));
+    }
+    return m_status.value;
+}
+
+const QString &DisplayBatch::heldDuty()
+{
+    if (std::exchange(m_dutyAsValue, false))
+        m_duty.value = NumberReader::formatGeneral(m_dutyValue, m_dutyPoint);
+    return m_duty.value;
 }
 
 void DisplayBatch::setStatus(const QString &caption)
@@ -105,8 +124,24 @@ void DisplayBatch::setStatus(const QString &caption)
     }
     // Copied into a string of our own rather than shared: the sender can
     // then write its next caption into the same storage, and so can we.
-    m_status.value.resize(caption.size());
-    std::copy(caption.begin(), caption.end(), m_status.value.begin());
+    copyInto(m_status.value, caption);
+    m_statusInParts = false;
+    m_status.set = m_pending = true;
+}
+
+void DisplayBatch::setStatus(const QString &prefix, QStringView tail)
+{
+    if (!holding())
+        flush();
+    if (!prefix.isSharedWith(m_statusPrefix))
+        m_statusPrefix = prefix;
+    copyInto(m_statusTail, tail);
+    m_statusInParts = true;
+    if (!holding()) {
+        m_status.written(heldStatus());
+        emit writeStatus(m_status.value);
+        return;
+    }
     m_status.set = m_pending = true;
 }
 
@@ -131,6 +166,22 @@ void DisplayBatch::setDuty(const QString &text)
         return;
     }
     m_duty.value = text;
+    m_dutyAsValue = false;
+    m_duty.set = m_pending = true;
+}
+
+void DisplayBatch::setDuty(float value, QChar decimalPoint)
+{
+    if (!holding())
+        flush();
+    m_dutyValue = value;
+    m_dutyPoint = decimalPoint;
+    m_dutyAsValue = true;
+    if (!holding()) {
+        m_duty.written(heldDuty());
+        emit writeDuty(m_duty.value);
+        return;
+    }
     m_duty.set = m_pending = true;
 }
 

@@ -65,8 +65,14 @@ public:
     void flush();
 
     void setStatus(const QString &caption);
+    // The caption `prefix` + `tail`, put together only when it is written:
+    // each line of a receive event sets one, and only the last is shown.
+    void setStatus(const QString &prefix, QStringView tail);
     void setStatusColour(std::uint32_t colour);
     void setDuty(const QString &text);
+    // The duty as the device reported it, given its text
+    // (NumberReader::formatGeneral) only when it is written.
+    void setDuty(float value, QChar decimalPoint);
     // The frequency button to highlight, 0 for none.
     void setFrequency(int button);
 
@@ -92,6 +98,9 @@ private:
     void endFrame();
     // Writes what is held back; false if it changed nothing.
     bool writeHeld();
+    // The held status caption and duty text, put together from their parts.
+    const QString &heldStatus();
+    const QString &heldDuty();
 
     int m_holds = 0;
     bool m_pending = false; // something is held back
@@ -102,4 +111,12 @@ private:
     Pending<QString> m_status;
     Pending<QString> m_duty;
     Pending<int> m_frequency;
+    // A caption held in parts rather than in m_status.value.
+    bool m_statusInParts = false;
+    QString m_statusPrefix;
+    QString m_statusTail;
+    // A duty held as its value rather than in m_duty.value.
+    bool m_dutyAsValue = false;
+    float m_dutyValue = 0;
+    QChar m_dutyPoint;
 };
