@@ -44,11 +44,11 @@ void ReceiveModeration::eventBegins()
     m_waited = m_now() - m_listening;
 }
 
-void ReceiveModeration::eventEnds(bool atBound)
+void ReceiveModeration::eventEnds(bool flood)
 {
     m_listening = m_now();
     m_soon = m_waited < m_interval ? m_soon + 1 : 0;
-    if (atBound || m_soon < 2 || !m_notifier || m_interval <= std::chrono::milliseconds(0))
+    if (flood || m_soon < 2 || !m_notifier || m_interval <= std::chrono::milliseconds(0))
         return;
     m_notifier->setEnabled(false);
     m_resume.start(m_interval);

@@ -20,8 +20,8 @@ class QSerialPort;
 // next event takes what several handovers brought. A first byte after a
 // quiet spell still raises its event at once, and so does the next: a reply
 // that the system hands over in two pieces costs no interval that would
-// wake the loop for nothing. An event that stopped at its flood bound, with
-// bytes still waiting, is not held either.
+// wake the loop for nothing. A flood's event (a kilobyte or more) is not held
+// either: its pieces are big already.
 //
 // Holding back only delays: the bytes wait in the system's queue, in order.
 // The interval is bounded so that the line discipline's buffer cannot fill
@@ -57,10 +57,9 @@ public:
     // The port has just been opened (its read notification is found and
     // watched), or nullptr: it is closed.
     void watch(QSerialPort *port);
-    // A receive event begins; it ends, `atBound`: stopped at its flood
-    // bound with bytes still waiting.
+    // A receive event begins; it ends, `flood`: it took a flood's worth.
     void eventBegins();
-    void eventEnds(bool atBound);
+    void eventEnds(bool flood);
     // The read notification is held back for now.
     bool holding() const { return m_notifier && !m_notifier->isEnabled(); }
 

@@ -244,8 +244,11 @@ QString SerialComponent::inputFetching()
     const qint64 count = m_inputLen == 0 ? qint64(InBufferCount()) : m_inputLen;
     QByteArray bytes = m_received.mid(m_taken, count);
     m_taken += bytes.size();
-    if (bytes.size() < count)
-        bytes += m_port.read(count - bytes.size());
+    if (bytes.size() < count) {
+        const qsizetype before = bytes.size();
+        bytes += m_port.read(count - before);
+        m_eventFetched += bytes.size() - before;
+    }
     return Cp1252Codec::decode(bytes);
 }
 
@@ -255,6 +258,7 @@ bool SerialComponent::refill()
     m_received.resize(InBufferSize);
     const qint64 count = PortOpen() ? m_port.read(m_received.data(), InBufferSize) : 0;
     m_received.resize(std::max<qint64>(count, 0));
+    m_eventFetched += m_received.size();
     m_taken = 0;
     m_portHasMore = count > 0 && m_port.bytesAvailable() > 0;
     return !m_received.isEmpty();
@@ -294,8 +298,12 @@ void SerialComponent::onReadyRead()
         return;
     }
     m_moderation.eventBegins();
+    m_eventFetched = 0;
     emit OnComm();
-    m_moderation.eventEnds(m_eventBudget <= 0);
+    // A flood's event (the system's queue kept filling while it was read) is
+    // not held: the handler takes big pieces already, and holding back would
+    // only slow the flood down.
+    m_moderation.eventEnds(m_eventBudget <= 0 || m_eventFetched >= FloodFetchBytes);
 }
 
 void SerialComponent::onError(QSerialPort::SerialPortError error)

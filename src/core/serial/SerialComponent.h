@@ -138,6 +138,7 @@ private:
     bool m_portHasMore = false; // the port has reported bytes since the last fetch
     bool m_inReceiveEvent = false;
     qint64 m_eventBudget = 0; // bytes a receive event may still ask the system for
+    qint64 m_eventFetched = 0; // bytes the receive event under way has fetched
     QString m_linkDirectory;
     QString m_devicePath;
     int m_commPort = 1;
