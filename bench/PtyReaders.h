@@ -231,7 +231,7 @@ inline pid_t startPicocom(const Pty &pty, const Terminal &terminal, const QByteA
     return pid;
 }
 
-// "a / b / c" with `decimals`, the rounds in the order they ran.
+// "a / b / c" with `decimals`, the rounds in the order given.
 inline QByteArray rounds(const std::vector<double> &values, int decimals)
 {
     QByteArray text;
