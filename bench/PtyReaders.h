@@ -115,6 +115,20 @@ inline double cpuSeconds(pid_t pid)
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
+// The voluntary context switches of `pid`'s main thread: how often it went
+// to sleep, which is how often something had to wake it.
+inline long long voluntarySwitches(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(24).trimmed().toLongLong();
+    }
+    return 0;
+}
+
 // `terminal`: stdin and stdout of the new process; -1 for /dev/null.
 inline pid_t spawn(const std::vector<QByteArray> &argv, int terminal)
 {
@@ -172,12 +186,19 @@ inline void settle(const Pty &pty, pid_t reader)
 }
 
 // The tool in a folder of its own, com1 pointing to the pty, its device
-// found and read back, so that it sits as it does in use.
-inline pid_t startTavermund(const Pty &pty, const QString &binary, const QTemporaryDir &dir)
+// found and read back, so that it sits as it does in use; at `baud` (its
+// settings file), or the default.
+inline pid_t startTavermund(const Pty &pty, const QString &binary, const QTemporaryDir &dir,
+                            const QByteArray &baud = QByteArray())
 {
     const QString exe = dir.filePath(QStringLiteral("Tavermund"));
     QFile::remove(exe);
     QFile::copy(binary, exe);
+    QFile settings(dir.filePath(QStringLiteral("Tavermund.ini")));
+    settings.remove();
+    if (!baud.isEmpty() && settings.open(QIODevice::WriteOnly))
+        settings.write("1,\"" + baud + "\",\"1\",0,\"-\"\r\n\"PWM(%):\",\"Label2\",\"nc\",\"nc\"\r\n");
+    settings.close();
     QFile::remove(dir.filePath(QStringLiteral("com1")));
     QFile::link(QString::fromLocal8Bit(pty.path), dir.filePath(QStringLiteral("com1")));
     pty.makeRaw();
@@ -197,10 +218,10 @@ inline pid_t startTavermund(const Pty &pty, const QString &binary, const QTempor
     return pid;
 }
 
-inline pid_t startPicocom(const Pty &pty, const Terminal &terminal)
+inline pid_t startPicocom(const Pty &pty, const Terminal &terminal, const QByteArray &baud = "9600")
 {
     pty.makeRaw();
-    const pid_t pid = spawn({"picocom", "-b", "9600", "-q", "--nolock", pty.path}, terminal.pty.slave);
+    const pid_t pid = spawn({"picocom", "-b", baud, "-q", "--nolock", pty.path}, terminal.pty.slave);
     // Running once it takes what arrives.
     std::this_thread::sleep_for(300ms);
     ::write(pty.master, "\r", 1);
@@ -210,7 +231,7 @@ inline pid_t startPicocom(const Pty &pty, const Terminal &terminal)
     return pid;
 }
 
-// "a / b / c" with `decimals`, the rounds in the order they ran.
+// "a / b / c" with `decimals`, the rounds in the order given.
 inline QByteArray rounds(const std::vector<double> &values, int decimals)
 {
     QByteArray text;

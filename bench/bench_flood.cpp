@@ -65,11 +65,12 @@ int main(int argc, char *argv[])
         std::printf("lines_round_%d_us_per_line %.3f %.3f\n", round, ours.back(), theirs.back());
         std::fflush(stdout);
     }
+    // min / median / max.
+    std::sort(ours.begin(), ours.end());
+    std::sort(theirs.begin(), theirs.end());
     std::printf("lines_count %d\n", count);
     std::printf("lines_tavermund_rounds %s\n", bench::rounds(ours, 3).constData());
     std::printf("lines_picocom_rounds %s\n", bench::rounds(theirs, 3).constData());
-    std::sort(ours.begin(), ours.end());
-    std::sort(theirs.begin(), theirs.end());
     std::printf("lines_ratio_median %.2f\n", ours[ours.size() / 2] / theirs[theirs.size() / 2]);
     return 0;
 }

@@ -8,18 +8,17 @@
 #   lines        CPU per received line against picocom (bench_flood)
 #   steady       CPU at 20,000 lines/s, the tool's, the X server's and
 #                picocom's (bench_steady)
-# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|lines|steady|all]
+#   realistic    CPU and wake-ups at one reply line every 2 ms, 115,200
+#                baud, 60 s (bench_steady)
+# usage: bench/measure_binary.sh BUILD_DIR [startup|idle|flood|lines|steady|realistic|all]
 set -eu
 build=$(cd "$1" && pwd)
 what=${2:-all}
-display=:87
+. "$(dirname "$0")/../scripts/lib/xvfb.sh"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-
-Xvfb $display -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
-sleep 1
+XVFB_PID=
+trap 'kill $(jobs -p) 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
+start_xvfb 1024x768
 
 cp "$build/bin/Tavermund" "$work/Tavermund"
 hz=$(getconf CLK_TCK)
@@ -104,5 +103,9 @@ if [ "$what" = lines ] || [ "$what" = all ]; then
 fi
 
 if [ "$what" = steady ] || [ "$what" = all ]; then
-    XSERVER_PID=$xvfb "$build/bench/bench_steady" "$build/bin/Tavermund" 10 3
+    XSERVER_PID=$XVFB_PID "$build/bench/bench_steady" "$build/bin/Tavermund" steady 10 3
+fi
+
+if [ "$what" = realistic ] || [ "$what" = all ]; then
+    XSERVER_PID=$XVFB_PID "$build/bench/bench_steady" "$build/bin/Tavermund" realistic 60 3
 fi

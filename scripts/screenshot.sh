@@ -9,13 +9,11 @@ out=$(realpath -m "${1:-docs/screenshot.png}")
 scripts/deps.sh xvfb xauth xdotool imagemagick
 [ -x build/bin/Tavermund ] || scripts/build.sh
 
+. scripts/lib/xvfb.sh
 work=$(mktemp -d)
-display=:86
-Xvfb $display -screen 0 800x480x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-app= sim=
-trap 'kill $app $sim $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-export DISPLAY=$display QT_QPA_PLATFORM=xcb
+app= sim= XVFB_PID=
+trap 'kill $app $sim $XVFB_PID 2>/dev/null || true; rm -rf "$work"' EXIT
+start_xvfb 800x480
 cp build/bin/Tavermund "$work/"
 build/bin/tavermund-sim --dir "$work" --port 1 --duty 25 --freq 6 --log "$work/sim.log" >"$work/sim.out" &
 sim=$!

@@ -16,8 +16,9 @@ private slots:
     {
         // Steps: "[" a receive event begins, "]" it ends; "|" the frame ends (the
         // frame timer fires, if it runs); "!" a reader flushes; s=, c=, d=, f=
-        // set the caption, colour, duty text, frequency button; "?X": the
-        // status line shows X now.
+        // set the caption, colour, duty text, frequency button; S= a caption
+        // "COM:" + tail, D= a duty value (decimal comma); "?X": the status
+        // line shows X now.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("written");
 
@@ -34,6 +35,10 @@ private slots:
                                                             << QStringList{"s=a", "s=b", "s=c", "s=d"};
         QTest::newRow("a quiet frame: the next at once") << "[ d=1 ] | [ d=2 ] | | [ d=3 ]"
                                                          << QStringList{"d=1", "d=2", "d=3"};
+        QTest::newRow("parts put together when written") << "[ S=a D=1.5 S=b D=2.5 ] ?COM:b D=0.25 S=c ?COM:c"
+                                                         << QStringList{"s=COM:b", "d=2,5", "d=0,25", "s=COM:c"};
+        QTest::newRow("no change starts no frame") << "[ s=a ] | [ s=a ] [ s=b ] ?b"
+                                                   << QStringList{"s=a", "s=a", "s=b"};
 
         // The tool's own writes and readers come after every held value.
         QTest::newRow("own status never held back") << "[ s=a ] [ c=2 s=b d=1 ] s=own ?own | ?own"
@@ -86,6 +91,10 @@ private slots:
                 batch.setStatusColour(value.toUInt());
             else if (step.startsWith(u"d="))
                 batch.setDuty(value);
+            else if (step.startsWith(u"S="))
+                batch.setStatus(QStringLiteral("COM:"), value);
+            else if (step.startsWith(u"D="))
+                batch.setDuty(value.toFloat(), u',');
             else if (step.startsWith(u"f="))
                 batch.setFrequency(value.toInt());
             else

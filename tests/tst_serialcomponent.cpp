@@ -9,17 +9,22 @@
 #include "serial/PortLocator.h"
 #include "serial/SerialComponent.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <functional>
 
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
 namespace {
@@ -208,6 +213,78 @@ private slots:
         // What was fetched before, the 32 KiB, and one last fetch of what the
         // system held (without the bound: megabytes).
         QVERIFY2(largest <= 4 * SerialComponent::ReceiveEventBytes, qPrintable(QString::number(largest)));
+    }
+    void receiveModeration_data()
+    {
+        // Steps, on the tests' clock: "+N" it moves on N ms; "w:x" the board
+        // writes x, "W:n" n bytes; "e" the next receive event takes what
+        // waits; "held" and "free": the read notification is held back, or
+        // not; "|" the interval runs out; "reopen" the port closes and opens.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("a lone byte at once") << "+100 w:a e free +100 w:b e free" << QStringList{"a", "b"};
+        QTest::newRow("a burst in fewer events") << "+100 w:a e free +1 w:b e free +1 w:c e held w:d w:e | e held | "
+                                                    "+10 w:f e free"
+                                                 << QStringList{"a", "b", "c", "de", "f"};
+        QTest::newRow("in order across intervals") << "+1 w:12 e free w:34 e held w:56 w:78 | e held w:9 | e held |"
+                                                   << QStringList{"12", "34", "5678", "9"};
+        QTest::newRow("a flood is not held") << "+1 w:a e free W:1024 e free" << QStringList{"a", QString(1024, u'x')};
+        QTest::newRow("closing ends the hold") << "+1 w:a e w:b e held reopen +1 w:c e free"
+                                               << QStringList{"a", "b", "c"};
+    }
+    void receiveModeration()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, events);
+        Bare s;
+        ReceiveModeration &moderation = s.comm.moderation();
+        std::chrono::steady_clock::time_point now{};
+        moderation.setClock([&now] { return now; });
+        s.comm.setPortOpen(false);
+        // The port's side, to see what the system holds for it.
+        const int port = ::open(QFile::encodeName(s.peer.slavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const auto closePort = qScopeGuard([port] { ::close(port); });
+        s.comm.setPortOpen(true);
+        QStringList got;
+        qsizetype written = 0, taken = 0;
+        connect(&s.comm, &SerialComponent::OnComm, this, [&] {
+            got << QString();
+            while (s.comm.InBufferCount() > 0)
+                got.back() += s.comm.Input();
+            taken += got.back().size();
+        });
+        QSignalSpy onComm(&s.comm, &SerialComponent::OnComm);
+        QTimer *interval = moderation.findChild<QTimer *>();
+        for (const QString &step : steps.split(u' ')) {
+            if (step.startsWith(u'+')) {
+                now += std::chrono::milliseconds(step.mid(1).toInt());
+            } else if (step.startsWith(u"w:") || step.startsWith(u"W:")) {
+                const QByteArray bytes =
+                    step[0] == u'w' ? step.mid(2).toLatin1() : QByteArray(step.mid(2).toInt(), 'x');
+                s.peer.write(bytes);
+                written += bytes.size();
+            } else if (step == u"e" || step == u'|') {
+                // What was written has reached the port's queue (the system hands
+                // it over in the background) before the port looks again.
+                int queued = 0;
+                for (QDeadlineTimer wait(5000); queued < written - taken && !wait.hasExpired(); QThread::usleep(100))
+                    ::ioctl(port, FIONREAD, &queued);
+                if (step == u'|')
+                    interval->stop(), QMetaObject::invokeMethod(interval, "timeout");
+                else
+                    QVERIFY(onComm.wait());
+            } else if (step == u"reopen") {
+                s.comm.setPortOpen(false), s.comm.setPortOpen(true);
+            } else {
+                QCOMPARE(moderation.holding(), step == u"held");
+            }
+            // Never longer than the line discipline's buffer lasts at the fastest line.
+            QVERIFY(!moderation.holding()
+                    || (interval->isActive() && interval->intervalAsDuration() <= ReceiveModeration::Bound));
+        }
+        QCOMPARE(got, events);
+        moderation.setInterval(std::chrono::hours(1));
+        QVERIFY(moderation.interval() <= ReceiveModeration::Bound);
     }
     void codePageOnTheWire()
     {

@@ -7,7 +7,6 @@
 #include "serial/LineSettings.h"
 #include "serial/SerialComponent.h"
 #include "settings/SettingsValues.h"
-#include "text/NumberReader.h"
 #include "toolkit/Constants.h"
 #include "toolkit/DisplayBatch.h"
 #include "toolkit/WindowTimer.h"
@@ -69,12 +68,32 @@ void LinkSession::MSComm1_OnComm()
     if (m_comm.CommEvent() != SerialComponent::ReceiveEvent)
         return;
     do {
+        if (takeFetched())
+            continue;
         const QString received = m_comm.Input();
         // A read that finds nothing still yields one character: a blank.
         const QChar c = received.isEmpty() ? QChar(u' ') : received.front();
         if (const auto line = m_state.rxLine.feed(c))
             HandleReply(*line);
     } while (m_comm.InBufferCount() != 0);
+}
+
+// What the port has fetched already goes a run at a time, as Input() would
+// hand it out character by character, up to the end of the next line,
+// which is handled then: its handling may change what waits. False if
+// nothing was fetched (or the port hands out more than one at a time).
+bool LinkSession::takeFetched()
+{
+    const QByteArrayView run = m_comm.InputLen() == 1 ? m_comm.fetched() : QByteArrayView();
+    for (qsizetype i = 0; i < run.size(); ++i) {
+        if (const auto line = m_state.rxLine.feed(SerialComponent::character(run[i]))) {
+            m_comm.skip(i + 1);
+            HandleReply(*line);
+            return true;
+        }
+    }
+    m_comm.skip(run.size());
+    return !run.isEmpty();
 }
 
 void LinkSession::HandleReply(const LineAssembler::Line &line)
@@ -87,7 +106,12 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
     }
     m_replyTimeout.setEnabled(false);
     showStatusColour(Colour::LightGreen);
-    showStatus(receivedStatus(line.text));
+    // Only the last line of a receive event is shown: the display puts its
+    // caption together, unless someone listens to every one.
+    if (m_listened.status)
+        showStatus(receivedStatus(line.text));
+    else
+        m_display.setStatus(statusPrefix(), line.text);
 
     const ReplyParser::Outcome reply = ReplyParser::parse(line.text, line.overflowed, m_settings.deviceId);
     if (reply.tooLong) {
@@ -112,7 +136,7 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
         m_state.reportedValues[1] = *reply.value;
         if (m_listened.values)
             emit valueReported(1, *reply.value);
-        m_display.setDuty(NumberReader::formatGeneral(*reply.value, m_decimalPoint));
+        m_display.setDuty(*reply.value, m_decimalPoint);
         return;
     }
     m_state.reportedValues[2] = *reply.value;
@@ -128,14 +152,20 @@ void LinkSession::HandleReply(const LineAssembler::Line &line)
 // lines allocates nothing.
 const QString &LinkSession::receivedStatus(const QString &line)
 {
+    const QString &prefix = statusPrefix();
+    m_caption.resize(prefix.size() + line.size());
+    std::copy(line.cbegin(), line.cend(), std::copy(prefix.cbegin(), prefix.cend(), m_caption.begin()));
+    return m_caption;
+}
+
+const QString &LinkSession::statusPrefix()
+{
     if (m_statusPrefix.isNull() || m_statusPort != m_settings.commPort || m_statusBaud != m_settings.baudRate) {
         m_statusPort = m_settings.commPort;
         m_statusBaud = m_settings.baudRate;
         m_statusPrefix = Protocol::receivedStatusPrefix(m_statusPort, m_statusBaud);
     }
-    m_caption.resize(m_statusPrefix.size() + line.size());
-    std::copy(line.cbegin(), line.cend(), std::copy(m_statusPrefix.cbegin(), m_statusPrefix.cend(), m_caption.begin()));
-    return m_caption;
+    return m_statusPrefix;
 }
 
 void LinkSession::showStatus(const QString &caption)

@@ -61,6 +61,8 @@ protected:
 
 private:
     const QString &receivedStatus(const QString &line);
+    const QString &statusPrefix();
+    bool takeFetched();
     void showStatus(const QString &caption);
     void showStatusColour(std::uint32_t colour);
     void listenersChanged();

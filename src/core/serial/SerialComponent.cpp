@@ -150,6 +150,7 @@ void SerialComponent::setPortOpen(bool open)
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
     m_port.clearError();
+    m_moderation.watch(&m_port);
 }
 
 void SerialComponent::applyLineSettings()
@@ -228,21 +229,17 @@ void SerialComponent::setOutput(const QString &text)
     emit outputWritten(text);
 }
 
-namespace {
-
-const std::array<char16_t, 256> cp1252Characters = [] {
+const std::array<char16_t, 256> SerialComponent::s_codes = [] {
     std::array<char16_t, 256> table{};
     for (int b = 0; b < 256; ++b)
         table[std::size_t(b)] = Cp1252Codec::decode(QByteArray(1, char(b))).front().unicode();
     return table;
 }();
 
-} // namespace
-
 const std::array<QString, 256> SerialComponent::s_characters = [] {
     std::array<QString, 256> table;
     for (std::size_t b = 0; b < 256; ++b)
-        table[b] = QString::fromRawData(reinterpret_cast<const QChar *>(&cp1252Characters[b]), 1);
+        table[b] = QString::fromRawData(reinterpret_cast<const QChar *>(&s_codes[b]), 1);
     return table;
 }();
 
@@ -258,8 +255,11 @@ QString SerialComponent::inputFetching()
     const qint64 count = m_inputLen == 0 ? qint64(InBufferCount()) : m_inputLen;
     QByteArray bytes = m_received.mid(m_taken, count);
     m_taken += bytes.size();
-    if (bytes.size() < count)
-        bytes += m_port.read(count - bytes.size());
+    if (bytes.size() < count) {
+        const qsizetype before = bytes.size();
+        bytes += m_port.read(count - before);
+        m_eventFetched += bytes.size() - before;
+    }
     return Cp1252Codec::decode(bytes);
 }
 
@@ -269,6 +269,7 @@ bool SerialComponent::refill()
     m_received.resize(InBufferSize);
     const qint64 count = PortOpen() ? m_port.read(m_received.data(), InBufferSize) : 0;
     m_received.resize(std::max<qint64>(count, 0));
+    m_eventFetched += m_received.size();
     m_taken = 0;
     m_portHasMore = count > 0 && m_port.bytesAvailable() > 0;
     return !m_received.isEmpty();
@@ -303,7 +304,17 @@ void SerialComponent::onReadyRead()
     m_eventBudget = ReceiveEventBytes;
     const bool wasInEvent = std::exchange(m_inReceiveEvent, true);
     const auto restore = qScopeGuard([this, wasInEvent] { m_inReceiveEvent = wasInEvent; });
+    if (wasInEvent) {
+        emit OnComm();
+        return;
+    }
+    m_moderation.eventBegins();
+    m_eventFetched = 0;
     emit OnComm();
+    // A flood's event (the system's queue kept filling while it was read) is
+    // not held: the handler takes big pieces already, and holding back would
+    // only slow the flood down.
+    m_moderation.eventEnds(m_eventBudget <= 0 || m_eventFetched >= FloodFetchBytes);
 }
 
 void SerialComponent::onError(QSerialPort::SerialPortError error)
@@ -336,6 +347,7 @@ void SerialComponent::closeNow()
         m_port.close();
         m_port.clearError();
     }
+    m_moderation.watch(nullptr);
     dropReceived();
     m_lost = false;
 }

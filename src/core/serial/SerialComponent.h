@@ -2,6 +2,7 @@
 
 #include "serial/LineSettings.h"
 #include "serial/PortLock.h"
+#include "serial/ReceiveModeration.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -24,6 +25,10 @@
 // closed at once, so that a dead descriptor cannot keep the event loop
 // spinning on zero-byte reads, and PortLost tells the owner; the next
 // Output fails until the port is opened again.
+//
+// A steady talker's receive events are moderated (ReceiveModeration): once
+// data keeps coming, the next event waits a few milliseconds and takes what
+// arrived meanwhile.
 class SerialComponent : public QObject
 {
     Q_OBJECT
@@ -98,6 +103,16 @@ public:
         return countWaiting(m_inReceiveEvent);
     }
 
+    // For a receive handler that takes many characters at once: those
+    // fetched and not handed out yet (cp1252 bytes, each character() one
+    // character), the same that Input() hands out one by one; skip(n) hands
+    // out the first n of them.
+    QByteArrayView fetched() const { return QByteArrayView(m_received).sliced(m_taken); }
+    void skip(qsizetype count) { m_taken += count; }
+    static QChar character(char byte) { return QChar(s_codes[uchar(byte)]); }
+
+    ReceiveModeration &moderation() { return m_moderation; }
+
 signals:
     void OnComm();
     // The open port failed by itself and has been closed; `number` says why.
@@ -119,6 +134,7 @@ private:
     // Every byte value as a one-character string, shared: handing one out
     // copies no characters and touches no reference count.
     static const std::array<QString, 256> s_characters;
+    static const std::array<char16_t, 256> s_codes; // the same, as UTF-16 code units
 
     QSerialPort m_port;
     PortLock m_lock; // another program's hold respected, ours taken
@@ -127,6 +143,7 @@ private:
     bool m_portHasMore = false; // the port has reported bytes since the last fetch
     bool m_inReceiveEvent = false;
     qint64 m_eventBudget = 0; // bytes a receive event may still ask the system for
+    qint64 m_eventFetched = 0; // bytes the receive event under way has fetched
     QString m_linkDirectory;
     QString m_devicePath;
     int m_commPort = 1;
@@ -141,4 +158,5 @@ private:
     bool m_quiet = false; // our own calls report their failures themselves
     bool m_lost = false;  // failed while open; the close is on its way
     int m_lostError = 0;  // why it failed
+    ReceiveModeration m_moderation;
 };

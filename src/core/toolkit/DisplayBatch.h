@@ -22,7 +22,11 @@
 // otherwise they wait for the frame's end, when the latest values are
 // written and the next frame begins. So the controls change at most once a
 // frame, no later than a frame after the line that set them, and the last
-// line of a flow is shown within a frame of its arrival.
+// line of a flow is shown within a frame of its arrival. Values that leave
+// every control as it was (a board repeating the same reply) are written
+// too, but start no frame: nothing is painted, so the next change after
+// them can go at once, and a steady talker that changes nothing costs no
+// frame timer.
 //
 // Outside a receive event (a search attempt, a port error, a box, the poll
 // counter) a value is written at once, after whatever is still held back:
@@ -61,8 +65,14 @@ public:
     void flush();
 
     void setStatus(const QString &caption);
+    // The caption `prefix` + `tail`, put together only when it is written:
+    // each line of a receive event sets one, and only the last is shown.
+    void setStatus(const QString &prefix, QStringView tail);
     void setStatusColour(std::uint32_t colour);
     void setDuty(const QString &text);
+    // The duty as the device reported it, given its text
+    // (NumberReader::formatGeneral) only when it is written.
+    void setDuty(float value, QChar decimalPoint);
     // The frequency button to highlight, 0 for none.
     void setFrequency(int button);
 
@@ -78,10 +88,19 @@ private:
     {
         T value{};
         bool set = false;
+        T shown{}; // the value written last
+        bool known = false;
+        // Notes `v` as written; false if the control already showed it.
+        bool written(const T &v);
     };
 
     bool holding() const { return m_holds > 0; }
     void endFrame();
+    // Writes what is held back; false if it changed nothing.
+    bool writeHeld();
+    // The held status caption and duty text, put together from their parts.
+    const QString &heldStatus();
+    const QString &heldDuty();
 
     int m_holds = 0;
     bool m_pending = false; // something is held back
@@ -92,4 +111,12 @@ private:
     Pending<QString> m_status;
     Pending<QString> m_duty;
     Pending<int> m_frequency;
+    // A caption held in parts rather than in m_status.value.
+    bool m_statusInParts = false;
+    QString m_statusPrefix;
+    QString m_statusTail;
+    // A duty held as its value rather than in m_duty.value.
+    bool m_dutyAsValue = false;
+    float m_dutyValue = 0;
+    QChar m_dutyPoint;
 };

@@ -98,8 +98,12 @@ void FormBuilder::build(QWidget *window, double dpi)
             focusOrder.emplace_back(spec.tab, w);
         else
             w->setFocusPolicy(Qt::NoFocus);
-        if (spec.kind == ControlSpec::Kind::Label)
+        if (spec.kind == ControlSpec::Kind::Label) {
+            // Its size is the table's: a new caption then does not ask the
+            // container to lay it out again (a posted event each time).
+            w->setFixedSize(w->size());
             labels.push_back(w);
+        }
         byName.insert(w->objectName(), w);
         stack[parent].push_back(w);
     }
