@@ -42,6 +42,7 @@ measure realistic bench/measure_binary.sh build-bench realistic
 measure idle bench/measure_binary.sh build-bench idle
 measure startup bench/measure_binary.sh build-bench startup
 measure flood bench/measure_binary.sh build-bench flood
+measure cli bench/measure_cli.sh build-bench
 load1=$(loadavg)
 
 receive_rows() {
@@ -104,6 +105,16 @@ binary_rows() {
     row "Time to find the device again behind the flood" "" "$(v flood_seconds_to_rediscover) s" flood
 }
 
+cli_rows() {
+    row "\`tavermund-cli find\`, exec to exit, against a board that answers at once (median of 9)" "" \
+        "$(v cli_find_ms) ms" cli
+    row "\`tavermund-cli duty 50\` (\`1SV1=50\`, \`PV1?\`, confirmed by the board), the same" "< 300 ms" \
+        "$(v cli_duty50_ms) ms" cli
+    row "\`tavermund-cli read\` (both queries, each answer its own), the same" "" "$(v cli_read_ms) ms" cli
+    row "\`duty 50\` / \`read\` through a serving \`tavermund-cli serve\` that holds the port" "" \
+        "$(v cli_served_duty50_ms) / $(v cli_served_read_ms) ms" cli
+}
+
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
 {
     echo "# Figures"
@@ -127,5 +138,6 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
     realistic_rows
     pacing_rows
     binary_rows
+    cli_rows
 } >"$out"
 cat "$out"

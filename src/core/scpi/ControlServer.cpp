@@ -24,9 +24,13 @@ ControlServer::~ControlServer() = default;
 QString ControlServer::socketPath(const QString &device)
 {
     const QString canonical = QFileInfo(device).canonicalFilePath();
-    const QString name = canonical.isEmpty() ? device : canonical;
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-        .filePath(QStringLiteral("tavermund-") + QString::fromLatin1(name.toUtf8().toPercentEncoding()));
+    const QString name = QStringLiteral("tavermund-")
+        + QString::fromLatin1((canonical.isEmpty() ? device : canonical).toUtf8().toPercentEncoding());
+#ifdef Q_OS_WIN
+    return name; // a named pipe of this session: no folder to put it in
+#else
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(name);
+#endif
 }
 
 void ControlServer::serveLocally()
