@@ -58,10 +58,9 @@ void ScpiConnection::drop()
     if (!m_socket)
         return;
     disconnect(m_socket, nullptr, this, nullptr);
-    if (auto *local = qobject_cast<QLocalSocket *>(m_socket.data()))
-        local->abort();
-    else if (auto *tcp = qobject_cast<QAbstractSocket *>(m_socket.data()))
-        tcp->abort();
+    // Answers still waiting go with it: the socket, a child of this
+    // connection, is deleted with it, which ends the connection at once.
+    m_socket->close();
     m_socket = nullptr;
     emit closed();
     deleteLater();
