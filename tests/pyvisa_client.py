@@ -12,6 +12,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import time
 
 try:
     import pyvisa
@@ -43,9 +44,12 @@ with tempfile.TemporaryDirectory() as folder:
                                  read_termination="\n", write_termination="\n", timeout=10000)
         identity = bench.query("*IDN?")
         assert identity.startswith("Tavermund,PWM bench,1,"), identity
-        for _ in range(100):  # the first search request goes out at once
-            if bench.query("SYST:STAT?") == "FOUND":
-                break
+        # The search answers within a few frames; on a loaded machine it can
+        # take longer than any fixed count of queries, so wait on the state.
+        deadline = time.monotonic() + 10
+        while bench.query("SYST:STAT?") != "FOUND":
+            assert time.monotonic() < deadline, "the board was never found"
+            time.sleep(0.02)
         bench.write("SOUR:PWM:DCYC 25")
         assert float(bench.query("SOUR:PWM:DCYC?")) == 25.0
         bench.write("SOUR:PWM:FREQ 490")
