@@ -5,7 +5,6 @@
 // fault-table.md beside the test's executable, in the build folder).
 
 #include "EventWait.h"
-#include "Nobody.h"
 #include "SimProcess.h"
 #include "StationProbe.h"
 #include "WindowFixture.h"
@@ -13,15 +12,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
 #include <QSerialPort>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -161,55 +156,6 @@ private slots:
         QVERIFY(s.unharmed());
         m_detail = simulator.isEmpty() ? QStringLiteral("defaults used, found on COM1")
                                        : QStringLiteral("32 MiB without a line end: \"???\", memory %1 -> peak %2 KiB, then found").arg(before).arg(peak);
-    }
-
-    void readOnlySettingsFolder_data()
-    {
-        QTest::addColumn<bool>("fileWritable");
-        QTest::addColumn<bool>("diskFull"); // once the old file's size is written
-        QTest::newRow("file writable") << true << false;
-        QTest::newRow("file read-only") << false << false;
-        QTest::newRow("file writable, disk full") << true << true;
-    }
-    void readOnlySettingsFolder()
-    {
-        // A folder the operator may not write to, as on a shared bench PC. The
-        // save runs in a child as an unprivileged user: root writes anywhere.
-        QFETCH(bool, fileWritable);
-        QFETCH(bool, diskFull);
-        TempExeDir dir;
-        const QByteArray old("1,\"9600\",\"1\",0,\"-\"\r\n\"a\",\"b\",\"c\",\"d\"\r\n");
-        dir.writeIni(old);
-        for (const QString &path : {dir.path(), dir.iniPath()})
-            QVERIFY(geteuid() != 0 || chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
-        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-        QFile::setPermissions(dir.path(), readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-        if (!fileWritable)
-            QFile::setPermissions(dir.iniPath(), readOnly);
-        QProcess probe;
-        probe.setChildProcessModifier([diskFull, size = rlim_t(old.size())] {
-            becomeNobody();
-            const rlimit full{size, size};
-            if (diskFull && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &full) != 0))
-                _exit(98);
-        });
-        probe.start(QStringLiteral(TAVERMUND_PROBE), {"save", dir.path()});
-        QVERIFY(probe.waitForFinished(30000));
-        const QByteArray out = probe.readAllStandardOutput();
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(probe.exitCode(), 0);
-        if (fileWritable && !diskFull) {
-            // Overwritten in place, and read back by the link restart.
-            QVERIFY2(out.contains("panel closed") && out.contains("label changed"), out.constData());
-            QCOMPARE(dir.readIni(), QByteArray(old).replace("\"a\"", "\"changed\""));
-            m_detail = QStringLiteral("saved in place and read back; panel closed");
-            return;
-        }
-        QVERIFY2(out.contains("panel open") && out.contains("caption changed") && out.contains("label a"), out.constData());
-        QVERIFY2(out.contains(dir.iniPath().toLocal8Bit()), out.constData());
-        QCOMPARE(dir.readIni(), old);
-        m_detail = QStringLiteral("told the path and the reason %1; panel kept open with the entry; file unchanged")
-                       .arg(QString::fromLocal8Bit(out.mid(out.indexOf('('), out.indexOf(')') - out.indexOf('(') + 1)));
     }
 };
 

@@ -138,12 +138,7 @@ private slots:
             device.replace.insert("1SV2=3\r", "1SV2=9\r");
         RequestQueue requests(s.station, std::chrono::milliseconds(300));
         QSignalSpy finished(&requests, &RequestQueue::finished);
-        if (board != "absent") {
-            s.station.searchNow();
-            QTRY_VERIFY(s.station.isBoardFound());
-            s.probe.Timer2().setEnabled(false); // no read-back
-        }
-        s.peer.clearReceived();
+        QVERIFY(board == "absent" || s.findBoard());
         if (board == "late") {
             device.holding = true;
             s.station.askFrequency();
@@ -169,10 +164,7 @@ private slots:
         ScriptedBoard device(s.peer);
         RequestQueue requests(s.station, std::chrono::seconds(2));
         QSignalSpy finished(&requests, &RequestQueue::finished);
-        s.station.searchNow();
-        QTRY_VERIFY(s.station.isBoardFound());
-        s.probe.Timer2().setEnabled(false);
-        s.peer.clearReceived();
+        QVERIFY(s.findBoard());
         QTimer::singleShot(0, &s.station, [&] {
             requests.submit({Kind::Frequency, 6, {}});
             requests.submit({Kind::Barrier, 0, {}});

@@ -35,16 +35,7 @@ struct Client
     // is done; returns the answers before it.
     QStringList ask(const QStringList &lines)
     {
-        send(lines);
-        return answers();
-    }
-    void send(const QStringList &lines)
-    {
         socket.write((lines + QStringList{"*OPC?"}).join(u'\n').toUtf8() + '\n');
-        socket.flush();
-    }
-    QStringList answers()
-    {
         QStringList answers;
         runEventsUntil([&] {
             while (socket.canReadLine())
@@ -155,12 +146,7 @@ private slots:
             device.replace.insert("1SV2=4\r", "1SV2=1\r");
         if (board == "index 9")
             device.replace.insert("1SV2=3\r", "1SV2=9\r");
-        if (board != "absent") {
-            s.station.searchNow();
-            QTRY_VERIFY(s.station.isBoardFound());
-            s.probe.Timer2().setEnabled(false); // no read-back
-        }
-        s.peer.clearReceived();
+        QVERIFY(board == "absent" || s.findBoard());
         ControlServer server(s.station, 300ms);
         server.serveLocally();
         Client client(server.localPath());
@@ -169,25 +155,6 @@ private slots:
         for (qsizetype i = 0; i < seen.size(); ++i)
             QVERIFY2(seen[i].startsWith(answers[i]), qPrintable(seen[i]));
         QCOMPARE(s.peer.received(), wire);
-    }
-
-    void commandDuringAClick()
-    {
-        // A command that comes while the operator's "0%" waits in its pause
-        // goes out once the click is done, never between its commands.
-        StationFixture s(false);
-        ScriptedBoard device(s.peer);
-        s.station.searchNow();
-        QTRY_VERIFY(s.station.isBoardFound());
-        s.probe.Timer2().setEnabled(false);
-        s.peer.clearReceived();
-        ControlServer server(s.station);
-        server.serveLocally();
-        Client client(server.localPath());
-        QTimer::singleShot(0, &s.station, [&] { client.send({"SOUR:PWM:FREQ:IND 6;:SOUR:PWM:DCYC?"}); });
-        s.station.pressDuty(0);
-        QCOMPARE(client.answers(), QStringList{"0"});
-        QCOMPARE(s.peer.received(), QByteArray("1SV1=0\rPV1?\r1SV2=6\r1SV1\r"));
     }
 
     void badClientsUnderAFlood()

@@ -1,14 +1,19 @@
 // The settings file: what the reader makes of a file, the exact bytes the
-// writer puts down, the code page, the bounded read, and where the file
-// lies beside the executable, on Windows too. The round trip of
+// writer puts down, the code page, the bounded read, a folder that takes
+// no new file, and where the file lies beside the executable, on Windows
+// too. The round trip of
 // anything read is the fuzz target's (tests/fuzz).
 
+#include "Nobody.h"
 #include "TempExeDir.h"
 #include "settings/SettingsFile.h"
 #include "toolkit/Executable.h"
 
 #include <QDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(SettingsValues)
 Q_DECLARE_METATYPE(Platform)
@@ -100,6 +105,41 @@ private slots:
         // Neither is a folder named like the file.
         QVERIFY(QDir().mkdir(dir.iniPath() + "2"));
         QVERIFY(!SettingsFile::read(dir.iniPath() + "2").has_value());
+    }
+    void folderTakesNoNewFile_data()
+    {
+        QTest::addColumn<bool>("fileWritable");
+        QTest::addColumn<bool>("diskFull"); // once the old file's size is written
+        QTest::newRow("file writable") << true << false;
+        QTest::newRow("file read-only") << false << false;
+        QTest::newRow("file writable, disk full") << true << true;
+    }
+    void folderTakesNoNewFile()
+    {
+        // A folder the operator may not write, as on a shared bench PC: the
+        // file is overwritten in place, or left as it was.
+        QFETCH(bool, fileWritable);
+        QFETCH(bool, diskFull);
+        TempExeDir dir;
+        const QByteArray old = SettingsFile::serialize(SettingsValues::defaults());
+        dir.writeIni(old);
+        const SettingsValues changed = values(1, "9600", "1", 0, "-", "a longer caption than before");
+        for (const QString &path : {dir.path(), dir.iniPath()})
+            QVERIFY(geteuid() != 0 || chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        const auto readOnly = QFile::ReadOwner | QFile::ReadOther;
+        QFile::setPermissions(dir.path(), readOnly | QFile::ExeOwner | QFile::ExeOther);
+        if (!fileWritable)
+            QFile::setPermissions(dir.iniPath(), readOnly);
+        const bool asExpected = asNobody([&] {
+            const rlimit full{rlim_t(old.size()), rlim_t(old.size())};
+            if (diskFull && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &full) != 0))
+                return false;
+            const SettingsFile::Written w = SettingsFile::write(dir.iniPath(), changed);
+            return w.problem.isEmpty() == (fileWritable && !diskFull) && !w.damaged;
+        });
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(asExpected);
+        QCOMPARE(dir.readIni(), fileWritable && !diskFull ? SettingsFile::serialize(changed) : old);
     }
     void besideTheExecutable_data()
     {

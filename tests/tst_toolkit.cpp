@@ -55,13 +55,14 @@ private slots:
         QTest::addColumn<int>("style");
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<int>("answer");
+        using M = MessageRequest;
         // The exit box: Yes is the default, Escape is Cancel.
-        QTest::newRow("exit box, Enter") << 35 << QList<int>{Qt::Key_Return} << int(MessageRequest::Yes);
-        QTest::newRow("exit box, Escape") << 35 << QList<int>{Qt::Key_Escape} << int(MessageRequest::Cancel);
+        QTest::newRow("exit box, Enter") << (M::YesNoCancel | M::Question) << QList<int>{Qt::Key_Return} << int(M::Yes);
+        QTest::newRow("exit box, Escape") << (M::YesNoCancel | M::Question) << QList<int>{Qt::Key_Escape} << int(M::Cancel);
         // The failed-send box: No is the default; Escape does nothing there.
-        QTest::newRow("failed send, Escape then Enter") << 276 << QList<int>{Qt::Key_Escape, Qt::Key_Return}
-                                                        << int(MessageRequest::No);
-        QTest::newRow("OK box, Escape") << 16 << QList<int>{Qt::Key_Escape} << int(MessageRequest::Ok);
+        QTest::newRow("failed send, Escape then Enter") << (M::YesNo | M::Critical | M::DefaultButton2)
+                                                        << QList<int>{Qt::Key_Escape, Qt::Key_Return} << int(M::No);
+        QTest::newRow("OK box, Escape") << (M::OkOnly | M::Critical) << QList<int>{Qt::Key_Escape} << int(M::Ok);
     }
     void messageBoxAnswers()
     {

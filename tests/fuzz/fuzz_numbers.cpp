@@ -1,5 +1,6 @@
 // Number text: WholeNumber::fromText and NumberReader::read against
-// reference readings written here from their documented grammar.
+// reference readings written here from their documented grammar, as
+// regular expressions.
 //
 // The input is the text itself, taken once byte per character and once as
 // UTF-8 (so that characters beyond Latin-1 show up too). Where it holds the
@@ -15,19 +16,10 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <string>
+
+#include <QRegularExpression>
 
 namespace {
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
 
 // Blanks around, optional sign, digits with at most one decimal separator
 // ('.' or `point`) and at least one digit. Rounded half to even on the exact
@@ -35,96 +27,37 @@ bool isBlank(QChar c)
 // a string the way its value compares with one half.
 std::optional<std::int16_t> referenceWhole(const QString &text, QChar point)
 {
-    qsizetype i = 0;
-    qsizetype end = text.size();
-    while (i < end && isBlank(text[i]))
-        ++i;
-    while (end > i && isBlank(text[end - 1]))
-        --end;
-    const bool negative = i < end && text[i] == u'-';
-    if (i < end && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
-
-    std::string whole;
-    std::string fraction;
-    bool afterPoint = false;
-    for (; i < end; ++i) {
-        const QChar c = text[i];
-        if (isDigit(c))
-            (afterPoint ? fraction : whole) += char(c.unicode());
-        else if (!afterPoint && (c == u'.' || c == point))
-            afterPoint = true;
-        else
-            return std::nullopt;
-    }
-    if (whole.empty() && fraction.empty())
+    const QRegularExpression grammar(QStringLiteral("^[ \\t]*([+-]?)([0-9]*)(?:[%1.]([0-9]*))?[ \\t]*\\z")
+                                         .arg(QRegularExpression::escape(point)));
+    const QRegularExpressionMatch m = grammar.match(text);
+    if (!m.hasMatch() || m.captured(2).size() + m.captured(3).size() == 0)
         return std::nullopt;
-
-    whole.erase(0, whole.find_first_not_of('0'));
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
+    const QString whole = m.captured(2).remove(QRegularExpression(QStringLiteral("^0+")));
+    const QString fraction = m.captured(3).remove(QRegularExpression(QStringLiteral("0+$")));
     if (whole.size() > 5)
         return std::nullopt; // 100000 and more, rounding or not
-    long value = whole.empty() ? 0 : std::stol(whole);
-    const int half = fraction.compare("5");
-    if (half > 0 || (half == 0 && value % 2 == 1))
-        ++value;
-    if (negative)
-        value = -value;
+    long value = whole.toLong();
+    const int half = fraction.compare(QStringLiteral("5"));
+    value += half > 0 || (half == 0 && value % 2 == 1);
+    value = m.captured(1) == u"-" ? -value : value;
     if (value < -32768 || value > 32767)
         return std::nullopt;
     return std::int16_t(value);
 }
 
-// The longest leading number the reader's grammar allows, as ASCII; empty
-// when the text does not begin with a number.
-std::string leadingNumber(const QString &text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    std::string out;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        out += char(text[i++].unicode());
-    const std::size_t start = out.size();
-    for (; i < n && isDigit(text[i]); ++i)
-        out += char(text[i].unicode());
-    const bool wholeDigits = out.size() > start;
-    if (i + 1 < n && text[i] == u'.' && isDigit(text[i + 1])) {
-        out += '.';
-        for (++i; i < n && isDigit(text[i]); ++i)
-            out += char(text[i].unicode());
-    } else if (wholeDigits && i < n && text[i] == u'.') {
-        out += '.';
-        ++i;
-    }
-    if (out.size() == start)
-        return {};
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            ++j;
-        if (j < n && isDigit(text[j])) {
-            for (; i < j; ++i)
-                out += char(text[i].unicode());
-            for (; i < n && isDigit(text[i]); ++i)
-                out += char(text[i].unicode());
-        }
-    }
-    return out;
-}
-
-// strtod in the C locale on that prefix; nullopt when it overflows.
+// strtod in the C locale on the longest leading number the reader's grammar
+// allows (none reads 0); nullopt when it overflows.
 std::optional<double> referenceRead(const QString &text)
 {
-    const std::string number = leadingNumber(text);
-    if (number.empty())
+    static const QRegularExpression grammar(
+        QStringLiteral("^[ \\t]*([+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"));
+    const QByteArray number = grammar.match(text).captured(1).toLatin1();
+    if (number.isEmpty())
         return 0.0;
     errno = 0;
     char *end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    FUZZ_CHECK(end == number.c_str() + number.size());
+    const double value = std::strtod(number.constData(), &end);
+    FUZZ_CHECK(end == number.constData() + number.size());
     if (errno == ERANGE && std::isinf(value))
         return std::nullopt;
     return value;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Root reads and writes anywhere, so a test that needs a folder or a device
@@ -12,4 +15,16 @@ inline void becomeNobody()
     const gid_t nogroup = Nobody;
     if (geteuid() == 0 && (setgroups(1, &nogroup) != 0 || setgid(nogroup) != 0 || setuid(Nobody) != 0))
         _exit(99);
+}
+
+// Runs `work` in a child process as nobody: whether it returned true.
+inline bool asNobody(const std::function<bool()> &work)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        becomeNobody();
+        _exit(work() ? 0 : 1);
+    }
+    int status = -1;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -6,6 +6,7 @@
 #include "app/BenchStation.h"
 
 #include <QStringList>
+#include <QTest>
 
 // A bench station without a window, on a clock ten times faster: its com1 is
 // a pseudo-terminal (the test plays the device on the master side), and a
@@ -51,6 +52,18 @@ struct StationFixture
         QObject::connect(&s, &BenchStation::controlsEnabled, says(QStringLiteral("enabled")));
         QObject::connect(&s, &BenchStation::readBackDone, says(QStringLiteral("read back")));
         QObject::connect(&s, &BenchStation::dutyEntryChanged, says(QStringLiteral("box")));
+    }
+
+    // The board on the peer answers the search; no read-back follows, and
+    // what the search put on the wire is forgotten.
+    bool findBoard()
+    {
+        station.searchNow();
+        if (!QTest::qWaitFor([this] { return station.isBoardFound(); }, 5000))
+            return false;
+        probe.Timer2().setEnabled(false);
+        peer.clearReceived();
+        return true;
     }
 
     static StationOptions options(const TempExeDir &dir, const AskOperator &ask, Intervals intervals)
