@@ -16,6 +16,8 @@
 #include "link/Protocol.h"
 #include "link/ReplyParser.h"
 
+#include <QList>
+
 #include <cmath>
 #include <vector>
 
@@ -82,30 +84,21 @@ FUZZ_NO_COVERAGE Lines assemble(const QByteArray &stream, std::uint8_t seed, QSt
     return lines;
 }
 
-// The same lines, worked out directly from the bytes. `lengths` gets each
-// line's full length before the limit cut it, `pending` the unfinished rest.
-FUZZ_NO_COVERAGE Lines expectedLines(const QByteArray &stream, std::vector<qsizetype> *lengths, QString *pending)
+// The same lines, worked out directly from the bytes: line feeds are
+// dropped, carriage returns end lines, empty lines are none, and each line
+// keeps its first MaxLength characters. `lengths` gets each line's full
+// length, `pending` the unfinished rest.
+FUZZ_NO_COVERAGE Lines expectedLines(QByteArray stream, std::vector<qsizetype> *lengths, QString *pending)
 {
+    QList<QByteArray> parts = stream.replace('\n', QByteArray()).split('\r');
+    *pending = QString::fromLatin1(parts.takeLast().left(MaxLength));
     Lines lines;
-    QByteArray current;
-    qsizetype length = 0;
-    for (char b : stream) {
-        if (b == '\n')
-            continue;
-        if (b == '\r') {
-            if (length > 0) {
-                lines.push_back({QString::fromLatin1(current), length > MaxLength});
-                lengths->push_back(length);
-            }
-            current.clear();
-            length = 0;
-            continue;
+    for (const QByteArray &part : parts) {
+        if (!part.isEmpty()) {
+            lines.push_back({QString::fromLatin1(part.left(MaxLength)), part.size() > MaxLength});
+            lengths->push_back(part.size());
         }
-        if (length < MaxLength)
-            current += b;
-        ++length;
     }
-    *pending = QString::fromLatin1(current);
     return lines;
 }
 
