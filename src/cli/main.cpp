@@ -5,6 +5,7 @@
 
 #include "ScriptOutput.h"
 #include "app/BenchStation.h"
+#include "link/Protocol.h"
 #include "scpi/ControlServer.h"
 #include "script/LocalBoard.h"
 #include "script/RunOptions.h"
@@ -30,7 +31,7 @@ own queries.
   find             search for the board (a request every 2.5 s)
   duty 0|50|100    the window's duty buttons (each followed by PV1?)
   duty VALUE       a typed duty value, 0 to 100
-  freq 1..7        a frequency button: 31372, 3921, 980, 490, 245, 122, 30.6 Hz
+  freq 1..7        a frequency button: %1
   read             ask for the duty and the frequency; prints both, and the
                    frequency in Hz
   monitor          print every received line with its time, until
@@ -122,7 +123,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVERMUND_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(Description));
+    parser.setApplicationDescription(QString::fromUtf8(Description).arg(Protocol::frequencyList()));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("COM port <N> (a com<N> link beside the settings file or the program, else /dev/ttyS<N-1>), or a device path."), QStringLiteral("N|path"));

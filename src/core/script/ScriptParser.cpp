@@ -1,5 +1,6 @@
 #include "script/ScriptParser.h"
 
+#include "link/Protocol.h"
 #include "pwm/PwmControl.h"
 
 #include <algorithm>
@@ -38,9 +39,8 @@ ScriptParser::Result ScriptParser::parse(const QStringList &words, bool monitorE
                 const bool button = value.size() == 1 && value[0] >= u'1' && value[0] <= u'7';
                 if (!button)
                     return failure(ValueRefused,
-                                   QStringLiteral("freq \"%1\" refused: the frequency index is one of 1 to 7 "
-                                                  "(31372, 3921, 980, 490, 245, 122 and 30.6 Hz)")
-                                       .arg(value));
+                                   QStringLiteral("freq \"%1\" refused: the frequency index is one of 1 to 7 (%2)")
+                                       .arg(value, Protocol::frequencyList()));
                 result.script << ScriptStep{Kind::Frequency, value[0].digitValue(), {}};
             } else if (value == u"0" || value == u"50" || value == u"100") {
                 result.script << ScriptStep{Kind::DutyPreset, value.toInt(), {}};
