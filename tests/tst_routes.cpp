@@ -317,7 +317,9 @@ private slots:
         QCOMPARE(fx.asked.size(), 1); // "PV1?" on the closed port would have asked again
         QCOMPARE(fx.asked[0].style, MessageRequest::YesNoCancel | MessageRequest::Question);
         QVERIFY(!f.isVisible());
-        QVERIFY(!StationProbe(f.station()).MSComm1().PortOpen());
+        StationProbe probe(f.station()); // closed, and no timer ticks any more
+        QVERIFY(!probe.MSComm1().PortOpen() && !probe.Timer1().Enabled() && !probe.TimerCom().Enabled()
+                && !probe.Timer2().Enabled() && !probe.StTimer().Enabled());
     }
 };
 

@@ -14,6 +14,7 @@
 #include <QLocalSocket>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -113,7 +114,9 @@ private slots:
                                  "SOUR:PWM:DCYC abc", "HELLO", "SYST:ERR?;SYST:ERR?;SYST:ERR?", "SYST:ERR?;SYST:ERR?;SYST:ERR?",
                                  "SYST:ERR?"}
             << QStringList{"-222,\"Data out of range; the frequency is one of 31372, 3921, 980, 490, 245, 122 and 30.6 Hz\";"
-                           "-222,\"Data out of range; duty 101: not a number from 0 to 100",
+                           "-222,\"Data out of range; duty 101: not a number from 0 to 100 (a fraction is rounded to a "
+                           "whole number)\";"
+                           "-222,\"Data out of range; the frequency index is one of 1 to 7\"",
                            "-222,\"Data out of range; the duty buttons are 0, 50 and 100\";-104,\"Data type error; \"\"abc\"\" is "
                            "not a number\";-113,\"Undefined header\"",
                            noError}
@@ -166,6 +169,7 @@ private slots:
         WindowFixture fx;
         FormTavermund &f = fx.start();
         ScriptedBoard device(fx.peer());
+        QSignalSpy readBack(&f.station(), &BenchStation::readBackDone);
         QTRY_VERIFY(f.station().isBoardFound());
         ControlServer server(f.station(), 1s);
         server.serveLocally();
@@ -202,6 +206,7 @@ private slots:
 
         Client good(server.localPath());
         QCOMPARE(good.ask({"SOUR:PWM:DCYC 42;DCYC?"}), QStringList{"42"});
+        QTRY_VERIFY(!readBack.isEmpty()); // its steps may go out inside a click's pause, as timers tick there
         fx.peer().clearReceived();
         f.ui.cmd50P->click();
         QTRY_COMPARE(fx.peer().received(), QByteArray("1SV1=50\rPV1?\r"));
