@@ -78,7 +78,7 @@ private slots:
         QTest::newRow("no such header") << "SOUR:PWM:DUTY 5;HELLO" << "-113|-113";
         QTest::newRow("a query takes no parameter") << "MEAS:DCYC? 5" << "-108";
         QTest::newRow("a set needs one") << "SOUR:PWM:DCYC" << "-109";
-        QTest::newRow("a query only") << "MEAS:DCYC 5;SYST:STAT 1" << "-113|-113";
+        QTest::newRow("a query, or not") << "MEAS:DCYC 5;SYST:STAT 1;*CLS?" << "-113|-113|-113";
         QTest::newRow("abbreviated wrongly") << "SOURC:PWM:DCY 5" << "-113";
     }
     void parse()
