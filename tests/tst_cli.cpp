@@ -150,13 +150,13 @@ private slots:
         // command goes out.
         QTest::newRow("late") << QStringList{"--late", "300"} << QStringList{"duty", "50", "freq", "3", "read"} << 0
                               << QByteArray("duty=50\nfrequency=3\nfrequency_hz=980\n") << "";
-        QTest::newRow("sets ignored") << QStringList{"--ignore-sets"} << QStringList{"--timeout", "0.5", "freq", "3"} << 4
-                                      << QByteArray() << "no answer to \"1SV2=3\" within 0.5 s; nothing came back";
+        QTest::newRow("sets ignored") << QStringList{"--ignore-sets"} << QStringList{"--timeout", "2", "freq", "3"} << 4
+                                      << QByteArray() << "no answer to \"1SV2=3\" within 2 s; nothing came back";
         QTest::newRow("set answered otherwise") << QStringList{"--ignore-sets"} << QStringList{"duty", "50"} << 6 << QByteArray()
                                                 << "\"PV1?\" was answered \"1PV1=0\", not the value sent";
-        QTest::newRow("another device") << QStringList{"--answer-id", "2"} << QStringList{"--timeout", "0.5", "find"} << 4
+        QTest::newRow("another device") << QStringList{"--answer-id", "2"} << QStringList{"--timeout", "2", "find"} << 4
                                         << QByteArray() << "device \"2\" answered on PORT: is --id right?";
-        QTest::newRow("no line end") << QStringList{"--silent", "--flood", "4K"} << QStringList{"--timeout", "0.5", "find"} << 4
+        QTest::newRow("no line end") << QStringList{"--silent", "--flood", "4K"} << QStringList{"--timeout", "2", "find"} << 4
                                      << QByteArray() << "characters came without a line end (CR)";
         QTest::newRow("index outside") << QStringList{"--freq", "9"} << QStringList{"read"} << 6
                                        << QByteArray("duty=0\nfrequency=9\nfrequency_hz=\n")

@@ -106,18 +106,21 @@ private slots:
     {
         QTest::addColumn<bool>("editing");
         QTest::addColumn<bool>("found"); // the board answered a moment ago: the read-back is under way
-        QTest::newRow("panel closed") << false << false;
+        QTest::addColumn<bool>("step");  // ...and its second step falls due as the adapter goes
+        QTest::newRow("panel closed") << false << false << false;
         // A restart would reload the panel over the operator's edits; its
         // SAVE-CLOSE restarts the link.
-        QTest::newRow("panel open") << true << false;
+        QTest::newRow("panel open") << true << false << false;
         // Nothing of the read-back goes out on the closed port, so nobody
         // is asked whether to go on.
-        QTest::newRow("inside the read-back") << false << true;
+        QTest::newRow("inside the read-back") << false << true << false;
+        QTest::newRow("a read-back step due") << false << true << true;
     }
     void lostDevice()
     {
         QFETCH(bool, editing);
         QFETCH(bool, found);
+        QFETCH(bool, step);
         StationFixture s(true, QStringLiteral("Tavermund"), Intervals{});
         if (editing)
             s.station.openSettings();
@@ -125,9 +128,13 @@ private slots:
         if (found) {
             s.peer.write("1BSok\r");
             QTRY_VERIFY(s.probe.Timer2().Enabled());
+            if (step)
+                StationProbe::tick(s.probe.Timer2());
         }
         s.log.clear();
         s.peer.hangUp(); // the adapter is pulled out
+        if (step)
+            StationProbe::tick(s.probe.Timer2());
         // The bench recovers (told with the port closed) before the error is shown.
         const QStringList restart{"loaded", "#C0FFFF", "wait..."};
         const QStringList lost{"lost, port closed", "#8080FF"};

@@ -86,7 +86,7 @@ void BenchStation::wireReports()
     connect(&m_pwm, &PwmControl::controlsEnabled, this, &BenchStation::controlsEnabled);
     connect(&m_pwm, &PwmControl::readBackDone, this, &BenchStation::readBackDone);
     connect(&m_pwm, &PwmControl::dutyEntryChanged, this, &BenchStation::dutyEntryChanged);
-    connect(&m_pwm, &PwmControl::pollFailed, this, [this](int error) { recover(Cause::DeviceLost, error); });
+    connect(&m_pwm, &PwmControl::deviceGone, this, [this](int error) { recover(Cause::DeviceLost, error); });
 }
 
 // The per-line reports cost something on a flood, so they are passed on

@@ -56,3 +56,17 @@ void CommandSender::send(const QString &command)
     SendAction();
     PacingDelay();
 }
+
+int CommandSender::sendUnattended(const QString &command)
+{
+    if (m_shutDown)
+        return 0;
+    m_pendingCommand = command;
+    try {
+        m_comm.setOutput(m_pendingCommand + Protocol::CR);
+    } catch (const CommError &error) {
+        return error.number();
+    }
+    PacingDelay();
+    return 0;
+}

@@ -26,6 +26,10 @@ public:
 
     // The send step every command uses: set pendingCommand, send, pause.
     void send(const QString &command);
+    // The same for a command nobody clicked for (a read-back step): when the
+    // write fails nobody is asked, and the error's number is returned for the
+    // caller to recover from; 0 when it went out, or once shut down.
+    int sendUnattended(const QString &command);
 
     // The operator confirmed the exit: a handler that was pausing when the
     // window closed sends nothing more and waits no longer.

@@ -110,13 +110,29 @@ void PwmControl::Timer2_Timer()
     if (m_state.queryStep == 1) {
         emit controlsEnabled();
         m_sender.PacingDelay();
-        cmdPV01_Click();
+        readBackStep(Protocol::queryDuty(m_settings.deviceId));
     } else if (m_state.queryStep == 2) {
         m_sender.PacingDelay();
-        cmdSV02_Click();
-        m_readBack.setEnabled(false);
-        emit readBackDone();
+        if (readBackStep(Protocol::queryFrequency(m_settings.deviceId))) {
+            m_readBack.setEnabled(false);
+            emit readBackDone();
+        }
     }
+}
+
+// The read-back's query, as its button would send it, but nobody clicked
+// for it: like the poll, a write that fails means the device has gone, and
+// the bench recovers without asking. A device lost during the pause before
+// it has stopped the read-back already.
+bool PwmControl::readBackStep(const QString &command)
+{
+    if (!m_readBack.Enabled())
+        return false;
+    if (const int error = m_sender.sendUnattended(command)) {
+        emit deviceGone(error);
+        return false;
+    }
+    return true;
 }
 
 void PwmControl::StTimer_Timer()
@@ -137,7 +153,7 @@ bool PwmControl::sendPoll()
         m_comm.setOutput(Protocol::poll(m_settings.deviceId) + Protocol::CR);
     } catch (const CommError &error) {
         // The device has gone; recovering takes the lock off again.
-        emit pollFailed(error.number());
+        emit deviceGone(error.number());
         return false;
     }
     m_sender.PacingDelay();

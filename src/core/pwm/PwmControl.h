@@ -69,11 +69,12 @@ signals:
     void readBackDone();
     // The duty box is to show this text ("error" for a refused entry).
     void dutyEntryChanged(const QString &text);
-    // The poll could not be written: the device has gone.
-    void pollFailed(int errorNumber);
+    // The poll or a read-back step could not be written: the device has gone.
+    void deviceGone(int errorNumber);
 
 private:
     void setDuty(int percent);
+    bool readBackStep(const QString &command);
 
     CommandSender &m_sender;
     SerialComponent &m_comm;
