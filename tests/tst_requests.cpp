@@ -120,6 +120,10 @@ private slots:
                                                       << "5" << QByteArray("1SV2\r1SV2=5\r1SV2\r");
         QTest::newRow("no board") << "absent" << int(Kind::AskDuty) << 0 << int(Status::NotFound) << ""
                                   << QByteArray();
+        // The operator clicks a frequency inside the pause after the
+        // request's last command: the click's set is not the request's.
+        QTest::newRow("a click inside its pause") << "click" << int(Kind::DutyTyped) << 0 << int(Status::Done) << ""
+                                                  << QByteArray("1SV1=38\r1SV2=5\r");
     }
     void queue()
     {
@@ -143,6 +147,12 @@ private slots:
             device.holding = true;
             s.station.askFrequency();
             s.station.pressFrequency(5);
+        }
+        if (board == "click") {
+            connect(&s.station, &BenchStation::commandIssued, &requests, [&s](quint64, const QString &command) {
+                if (command == u"1SV1=38") // the pause that follows runs the click
+                    QTimer::singleShot(0, &s.station, [&s] { s.station.pressFrequency(5); });
+            });
         }
         requests.submit({BoardRequest::Kind(kind), value, QStringLiteral("37.5")});
         if (board == "late") {
