@@ -120,6 +120,8 @@ private slots:
                                                       << "5" << QByteArray("1SV2\r1SV2=5\r1SV2\r");
         QTest::newRow("no board") << "absent" << int(Kind::AskDuty) << 0 << int(Status::NotFound) << ""
                                   << QByteArray();
+        QTest::newRow("board lost while asked") << "lost" << int(Kind::AskDuty) << 0 << int(Status::NotFound) << ""
+                                                << QByteArray("1SV1\r");
         // The operator clicks a frequency inside the pause after the
         // request's last command: the click's set is not the request's.
         QTest::newRow("a click inside its pause") << "click" << int(Kind::DutyTyped) << 0 << int(Status::Done) << ""
@@ -143,8 +145,8 @@ private slots:
         RequestQueue requests(s.station, std::chrono::milliseconds(300));
         QSignalSpy finished(&requests, &RequestQueue::finished);
         QVERIFY(board == "absent" || s.findBoard());
+        device.holding = board == "late" || board == "lost"; // "lost" never answers
         if (board == "late") {
-            device.holding = true;
             s.station.askFrequency();
             s.station.pressFrequency(5);
         }
@@ -158,6 +160,10 @@ private slots:
         if (board == "late") {
             QTRY_VERIFY(s.peer.received().endsWith("5\r1SV2\r"));
             device.release();
+        }
+        if (board == "lost") {
+            QTRY_COMPARE(s.peer.received(), wire);
+            s.peer.hangUp(); // told at once, not at the time-out
         }
         QTRY_COMPARE(finished.size(), 1);
         const auto outcome = finished[0][1].value<RequestOutcome>();

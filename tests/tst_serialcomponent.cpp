@@ -186,6 +186,20 @@ private slots:
         comm.setPortOpen(false);
         QTRY_VERIFY(!s.peer.slaveOpen());
     }
+    void lineSettingsReachThePort()
+    {
+        // Changed while open, the baud rate, the stop bits and the handshaking
+        // reach the port (the pty's master shares its line settings; some
+        // kernels refuse parity and 7 data bits on a pty).
+        Bare s;
+        QString reason;
+        QVERIFY2(errorOf([&] { s.comm.setSettings(QStringLiteral("19200,N,8,2")); }, &reason) == 0, qPrintable(reason));
+        QCOMPARE(errorOf([&] { s.comm.setHandshaking(2); }, &reason), 0);
+        QVERIFY2(reason.isEmpty(), qPrintable(reason));
+        const termios tio = s.peer.lineSettings();
+        QCOMPARE(cfgetospeed(&tio), speed_t(B19200));
+        QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8 | CSTOPB | CRTSCTS));
+    }
     void floodComesInBoundedEvents()
     {
         // The board floods from a process of its own, faster than the handler
