@@ -4,6 +4,56 @@
 #include "TempExeDir.h"
 #include "script/RunOptions.h"
 #include "script/ScriptParser.h"
+#include "script/ServedBoard.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// A serving Tavermund as a script meets it: it greets, then gives `answer`
+// to every request. It runs on a thread of its own, because the board waits
+// for the greeting with the event loop stopped.
+struct ServingTavermund
+{
+    explicit ServingTavermund(const QByteArray &answer)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+        listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(listening, 1) != 0)
+            qFatal("cannot serve %s", qPrintable(path));
+        thread = std::thread([this, answer] {
+            FILE *client = ::fdopen(::accept(listening, nullptr, nullptr), "r+");
+            char line[512];
+            for (int n = 0; client && std::fgets(line, sizeof line, client); ++n) {
+                std::fputs(n == 0 ? "Tavermund,PWM bench,1,9.9\n" : answer.constData(), client);
+                std::fflush(client);
+            }
+            if (client)
+                std::fclose(client);
+        });
+    }
+    ~ServingTavermund()
+    {
+        ::shutdown(listening, SHUT_RDWR); // wakes an accept that never came
+        thread.join();
+        ::close(listening);
+    }
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("serving"));
+    int listening = -1;
+    std::thread thread;
+};
+
+} // namespace
 
 #include <QTest>
 
@@ -18,8 +68,8 @@ private slots:
         QTest::addColumn<bool>("duration");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("read"); // the steps as kind:value, or the message's start
-        QTest::newRow("buttons and typed") << QStringList{"duty", "100", "duty", "0", "duty", "050", "freq", "7", "find"}
-                                           << false << 0 << "1:100 1:0 2:050 3:7 0:0";
+        QTest::newRow("buttons and typed") << QStringList{"duty", "100", "duty", "0", "duty", "050", "freq", "7", "freq", "1", "find"}
+                                           << false << 0 << "1:100 1:0 2:050 3:7 3:1 0:0";
         QTest::newRow("rounded into range") << QStringList{"duty", "100.5"} << false << 0 << "2:100.5";
         QTest::newRow("beyond 100") << QStringList{"duty", "101"} << false << 3 << "duty \"101\" refused";
         QTest::newRow("decimal comma") << QStringList{"duty", "12,5"} << false << 3 << "duty \"12,5\" refused";
@@ -87,6 +137,45 @@ private slots:
                      .arg(v.sampleTime).arg(r.timeout.count())
                      .arg(r.duration ? QString::number(r.duration->count()) : QStringLiteral("-")), outcome);
         QCOMPARE(r.station.linkDirectory, given[1] == u"INI" ? dir.path() : QString());
+    }
+
+    void servedOutcomes_data()
+    {
+        // The server's answer to a request and its SYST:ERR?, and what the
+        // script makes of it (the request's status, the value it prints).
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("value");
+        using S = RequestOutcome::Status;
+        QTest::newRow("read") << QByteArray("37;0,\"No error\"") << int(S::Done) << "37";
+        QTest::newRow("set") << QByteArray("0,\"No error\"") << int(S::Done) << "";
+        QTest::newRow("outside") << QByteArray("9;-230,\"Data corrupt or stale; 9 is not\"") << int(S::OutsideProtocol) << "9";
+        QTest::newRow("refused") << QByteArray("-222,\"Data out of range; duty 101\"") << int(S::Refused) << "";
+        QTest::newRow("not a number") << QByteArray("-104,\"Data type error; x\"") << int(S::Refused) << "";
+        QTest::newRow("answered otherwise") << QByteArray("-240,\"Hardware error; \"\"1SV2=4\"\" was answered \"\"1SV2=1\"\"\"")
+                                            << int(S::OtherValue) << "";
+        QTest::newRow("not sent") << QByteArray("-240,\"Hardware error; \"\"1SV1\"\" could not be sent: gone\"")
+                                  << int(S::SendFailed) << "";
+        QTest::newRow("no board") << QByteArray("-240,\"Hardware error; no board has answered the search\"")
+                                  << int(S::NotFound) << "";
+        QTest::newRow("lost") << QByteArray("-240,\"Hardware error; the board was lost\"") << int(S::NotFound) << "";
+        QTest::newRow("no answer") << QByteArray("-240,\"Hardware error; no answer to \"\"1SV1\"\" within 2 s\"")
+                                   << int(S::NoAnswer) << "";
+    }
+    void servedOutcomes()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, status);
+        QFETCH(QString, value);
+        ServingTavermund server(answer + '\n');
+        ServedBoard board(server.path, QStringLiteral("COM 1"), std::chrono::seconds(5));
+        QVERIFY(board.connectNow());
+        QSignalSpy answered(&board, &ScriptBoard::answered);
+        board.submit({BoardRequest::Kind::AskDuty, 0, {}});
+        QVERIFY(answered.wait());
+        const auto outcome = answered[0][0].value<RequestOutcome>();
+        QCOMPARE(int(outcome.status), status);
+        QCOMPARE(outcome.valueText, value);
     }
 };
 
