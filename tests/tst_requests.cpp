@@ -70,6 +70,7 @@ private slots:
         QTest::addColumn<QString>("problem"); // empty: a good reading
         QTest::newRow("37.5") << "1SV1=37.5" << false << "";
         QTest::newRow("blanks around") << "1SV1= 42 " << false << "";
+        QTest::newRow("no whole part") << "1SV1=.75" << false << "";
         QTest::newRow("duty 100.5") << "1SV1=100.5" << false << "100.5 is not a duty from 0 to 100";
         QTest::newRow("duty -1") << "1SV1=-1" << false << "-1 is not a duty from 0 to 100";
         QTest::newRow("hex") << "1SV1=0x1A" << false << "\"0x1A\" is not a number";
