@@ -1,14 +1,18 @@
 // The command line's words and options, read with the window's rules:
-// what each becomes, and what is refused, with which ending.
+// what each becomes, and what is refused, with which ending; and what a
+// script makes of the answers of a Tavermund that serves the port.
 
 #include "TempExeDir.h"
 #include "script/RunOptions.h"
 #include "script/ScriptParser.h"
 #include "script/ServedBoard.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <cstring>
 #include <thread>
 
 #include <sys/socket.h>
@@ -54,8 +58,6 @@ struct ServingTavermund
 };
 
 } // namespace
-
-#include <QTest>
 
 class TestScript : public QObject
 {

@@ -194,8 +194,7 @@ private slots:
         Bare s;
         QString reason;
         QVERIFY2(errorOf([&] { s.comm.setSettings(QStringLiteral("19200,N,8,2")); }, &reason) == 0, qPrintable(reason));
-        QCOMPARE(errorOf([&] { s.comm.setHandshaking(2); }, &reason), 0);
-        QVERIFY2(reason.isEmpty(), qPrintable(reason));
+        QVERIFY2(errorOf([&] { s.comm.setHandshaking(2); }, &reason) == 0, qPrintable(reason));
         const termios tio = s.peer.lineSettings();
         QCOMPARE(cfgetospeed(&tio), speed_t(B19200));
         QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8 | CSTOPB | CRTSCTS));
